@@ -1,0 +1,158 @@
+// The numbers and texts the charts draw: time labels, value labels, the
+// vertical mapping with its single-precision scale, the detail read-out, and
+// how empty ranges and wild values are kept to safe coordinates.
+#include "charts/ChartMath.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TimeLabelCase {
+    int timeSpan;
+    int index;
+    const char* text;
+};
+
+TEST(ChartMathTimeLabel, FollowsTheSpanInTenSteps)
+{
+    const TimeLabelCase cases[] = {
+        {10, 0, "00:00:00"},  {10, 1, "00:00:01"},     {10, 10, "00:00:10"},
+        {20, 1, "00:00:02"},  {20, 10, "00:00:20"},    {5120, 1, "00:08:32"},
+        {5120, 10, "01:25:20"}, {655360, 10, "182:02:40"}, {655360, 5, "91:01:20"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChartMath::timeLabel(c.timeSpan, c.index), c.text) << c.timeSpan << " #" << c.index;
+}
+
+TEST(ChartMathTimeLabel, LargestSpanDoesNotOverflow)
+{
+    EXPECT_EQ(ChartMath::timeLabel(std::numeric_limits<int>::max(), 10), "596523:14:00");
+}
+
+TEST(ChartMathValueLabels, SmallChartStepsOfOneFifth)
+{
+    const char* expected[] = {"12.00", "12.10", "12.20", "12.30", "12.40", "12.50"};
+    for (int i = 0; i <= 5; ++i)
+        EXPECT_EQ(ChartMath::formatValue(ChartMath::valueLabelValue(12.0f, 12.5f, i, 0.2f)), expected[i]) << i;
+}
+
+TEST(ChartMathValueLabels, DetailChartStepsOfOneTenth)
+{
+    const char* expected[] = {"12.00", "12.06", "12.12", "12.18", "12.24", "12.30",
+                              "12.36", "12.42", "12.48", "12.54", "12.60"};
+    for (int i = 0; i <= 10; ++i)
+        EXPECT_EQ(ChartMath::formatValue(ChartMath::valueLabelValue(12.0f, 12.6f, i, 0.1f)), expected[i]) << i;
+}
+
+TEST(ChartMathValueLabels, EmptyRangeRepeatsTheOneValue)
+{
+    for (int i = 0; i <= 10; ++i) {
+        EXPECT_EQ(ChartMath::formatValue(ChartMath::valueLabelValue(0.0f, 0.0f, i, 0.1f)), "0.00");
+        EXPECT_EQ(ChartMath::formatValue(ChartMath::valueLabelValue(1005.0f, 1005.0f, i, 0.2f)), "1005.00");
+    }
+}
+
+TEST(ChartMathFormat, KeepsTheDecimalPointUnderACommaLocale)
+{
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
+    for (const char* name : candidates)
+        if (std::setlocale(LC_NUMERIC, name))
+            break;
+    EXPECT_EQ(ChartMath::formatValue(12.3), "12.30");
+    EXPECT_EQ(ChartMath::formatValue(1234.5), "1234.50");
+    EXPECT_EQ(ChartMath::formatValue(-0.005), "-0.01");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(ChartMathFormat, NonFiniteValuesStillGiveText)
+{
+    EXPECT_FALSE(ChartMath::formatValue(std::nan("")).empty());
+    EXPECT_FALSE(ChartMath::formatValue(std::numeric_limits<double>::infinity()).empty());
+    EXPECT_EQ(ChartMath::formatValue(1e30).substr(0, 5), "10000");
+}
+
+struct MappingCase {
+    const char* what;
+    double value;
+    float minimum;
+    float maximum;
+    int top;
+    int bottom;
+    int y;
+};
+
+TEST(ChartMathValueToY, TruncatesWithTheSinglePrecisionScale)
+{
+    const MappingCase cases[] = {
+        {"voltage mid", 12.25f, 12.0f, 12.5f, 10, 110, 60},
+        {"voltage top", 12.5f, 12.0f, 12.5f, 10, 110, 10},
+        {"capacity 10 lands a row high", 10, 5.0f, 15.0f, 10, 110, 59},
+        {"capacity 5 lands a row high", 5, 5.0f, 15.0f, 10, 110, 109},
+        {"capacity 0 below the plot", 0, 5.0f, 15.0f, 10, 110, 159},
+        {"detail 12.3", 12.3f, 12.0f, 12.6f, 25, 625, 325},
+        {"detail 12.6", 12.6f, 12.0f, 12.6f, 25, 625, 25},
+        {"detail 12.0", 12.0f, 12.0f, 12.6f, 25, 625, 625},
+        {"temperature 25 lands a row high", 25.0f, 20.0f, 30.0f, 25, 625, 324},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChartMath::valueToY(c.value, c.minimum, c.maximum, c.top, c.bottom), c.y) << c.what;
+}
+
+TEST(ChartMathValueToY, EmptyRangeIsAFlatLineThroughTheMiddle)
+{
+    for (double v : {0.0, 1005.0, -3.0, 1e30})
+        EXPECT_EQ(ChartMath::valueToY(v, 1005.0f, 1005.0f, 10, 110), 60) << v;
+    EXPECT_EQ(ChartMath::valueToY(0.0, 0.0f, 0.0f, 25, 625), 325);
+}
+
+TEST(ChartMathValueToY, WildValuesAndRangesStayInTheSafeRange)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const float finf = std::numeric_limits<float>::infinity();
+    const float fnan = std::numeric_limits<float>::quiet_NaN();
+    const int limit = ChartMath::kCoordinateLimit;
+    EXPECT_EQ(ChartMath::valueToY(1e30, 12.0f, 12.5f, 10, 110), -limit);
+    EXPECT_EQ(ChartMath::valueToY(-1e30, 12.0f, 12.5f, 10, 110), limit);
+    EXPECT_EQ(ChartMath::valueToY(inf, 12.0f, 12.5f, 10, 110), -limit);
+    EXPECT_EQ(ChartMath::valueToY(-inf, 12.0f, 12.5f, 10, 110), limit);
+    EXPECT_EQ(ChartMath::valueToY(std::nan(""), 12.0f, 12.5f, 10, 110), 60);
+    EXPECT_EQ(ChartMath::valueToY(12.0, fnan, 12.5f, 10, 110), 60);
+    EXPECT_EQ(ChartMath::valueToY(12.0, 12.0f, finf, 10, 110), 60);
+    EXPECT_EQ(ChartMath::valueToY(0.0, -3.4e38f, 3.4e38f, 10, 11), 10); // scale overflows float
+    EXPECT_EQ(ChartMath::valueToY(12.0, 12.0f, 12.5f, 10, 10), 10);    // no plot height
+}
+
+TEST(ChartMathClamp, TruncatesTowardZeroWithinTheLimit)
+{
+    const int limit = ChartMath::kCoordinateLimit;
+    const std::vector<std::pair<double, int>> cases = {
+        {59.999, 59}, {-0.7, 0}, {-1.5, -1}, {1e9, limit}, {-1e9, -limit},
+        {std::numeric_limits<double>::infinity(), limit}, {std::nan(""), 0},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(ChartMath::clampCoordinate(in), out) << in;
+}
+
+TEST(ChartMathReadout, InvertsTheDetailMappingWithoutRoundingTheScale)
+{
+    EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(12.0f, 12.6f, 325, 25)), "12.30");
+    EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(0.8f, 1.3f, 325, 25)), "1.05");
+    EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(12.0f, 12.6f, 25, 25)), "12.60");
+    EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(12.0f, 12.6f, 625, 25)), "12.00");
+    EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(0.0f, 0.0f, 0, 25)), "0.00");
+}
+
+TEST(ChartMathReadout, EmptyRangeShowsTheOneValueAtAnyHeight)
+{
+    for (int cy : {0, 26, 325, 624})
+        EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(1005.0f, 1005.0f, cy, 25)), "1005.00") << cy;
+}
+
+}
