@@ -1,0 +1,225 @@
+#include "app/CMonitorDlg.h"
+
+#include "acquisition/CReceiveThread.h"
+#include "app/CAboutDlg.h"
+#include "app/DialogServices.h"
+#include "app/MainWindowBridge.h"
+#include "charts/CDetailPanel.h"
+#include "charts/CQuantityChart.h"
+#include "controls/CImageButton.h"
+#include "controls/DialogUnits.h"
+#include "overview/COverviewPanel.h"
+#include "recording/LogReplay.h"
+#include "recording/RecordingTick.h"
+#include "res/Bitmaps.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+const QRect kViewGeometry(0, 20, 1024, 700);
+
+} // namespace
+
+CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , app_(app)
+    , services_(services)
+    , history_(app.chart, app.words, *this)
+{
+    setWindowTitle(QStringLiteral("Trelvane"));
+    setWindowIcon(QIcon(loadBitmap(128)));
+    QFont dialogFont(QStringLiteral("Arial"));
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
+    setFixedSize(1024, 750);
+    move(0, 0);
+
+    overviewButton_ = new CImageButton(QStringLiteral("Overview"), this);
+    overviewButton_->setGeometry(DialogUnits::rect(0, 0, 55, 12));
+    detailButton_ = new CImageButton(QStringLiteral("Detail Window"), this);
+    detailButton_->setGeometry(DialogUnits::rect(55, 0, 54, 12));
+    helpButton_ = new CImageButton(QStringLiteral("Help"), this);
+    helpButton_->setGeometry(DialogUnits::rect(109, 0, 56, 12));
+
+    overview_ = new COverviewPanel(app_.chart, app_.words, this);
+    detail_ = new CDetailPanel(app_.chart, app_.words, this);
+    showOverview();
+
+    recordingTimer_.setInterval(kRecordingPeriodMs);
+    connect(&recordingTimer_, &QTimer::timeout, this, &CMonitorDlg::tick);
+
+    if (app_.words.runMode.load() == RunMode::Live)
+        startLiveMonitoring();
+    else if (app_.words.runMode.load() == RunMode::Replay)
+        replayLogFile();
+
+    overviewButton_->shortSetUp(151, 152);
+    detailButton_->shortSetUp(151, 152);
+    helpButton_->shortSetUp(151, 152);
+
+    connect(overviewButton_, &QPushButton::clicked, this, &CMonitorDlg::showOverview);
+    connect(detailButton_, &QPushButton::clicked, this, &CMonitorDlg::showDetail);
+    connect(helpButton_, &QPushButton::clicked, this, &CMonitorDlg::openHelp);
+    connect(overview_, &COverviewPanel::closeRequested, this, &QDialog::close);
+    connect(detail_, &CDetailPanel::closeRequested, this, &QDialog::close);
+    overviewButton_->setFocus();
+}
+
+CMonitorDlg::~CMonitorDlg()
+{
+    stopAcquisition();
+}
+
+void CMonitorDlg::startLiveMonitoring()
+{
+    if (thread_)
+        return;
+    tick_ = std::make_unique<RecordingTick>(history_, app_.liveRecord,
+                                            QFile::encodeName(app_.logSavePath).toStdString());
+    bridge_ = std::make_unique<MainWindowBridge>(*this);
+    thread_ = std::make_unique<CReceiveThread>(app_.words, app_.liveRecord, *bridge_);
+    thread_->start();
+}
+
+void CMonitorDlg::replayLogFile()
+{
+    const ReplayReport report = readLogFile(QFile::encodeName(app_.logOpenPath).toStdString(), history_);
+    if (!report.opened) {
+        // Shown once the window is up; the charts stay empty.
+        const QString text = QStringLiteral("Cannot open log file \"%1\"").arg(app_.logOpenPath);
+        const QString reason = QString::fromStdString(report.error);
+        QMetaObject::invokeMethod(this, [this, text, reason] { services_.notify(this, text, reason); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void CMonitorDlg::stopAcquisition()
+{
+    recordingTimer_.stop();
+    if (thread_) {
+        // The thread notices the stop within a read slice; the second wait
+        // only guards against destroying a thread that is still running.
+        if (!thread_->shutdown())
+            thread_->wait();
+        thread_.reset();
+    }
+}
+
+void CMonitorDlg::tick()
+{
+    if (tick_)
+        tick_->tick();
+}
+
+int CMonitorDlg::startRecordingTimer()
+{
+    recordingTimer_.start();
+    return recordingTimer_.isActive() ? kRecordingTimerId : 0;
+}
+
+void CMonitorDlg::stopRecordingTimer()
+{
+    recordingTimer_.stop();
+}
+
+void CMonitorDlg::showOverview()
+{
+    overview_->setGeometry(kViewGeometry);
+    detail_->setGeometry(kViewGeometry);
+    detail_->hide();
+    overview_->show();
+    overview_->raise();
+}
+
+void CMonitorDlg::showDetail()
+{
+    overview_->setGeometry(kViewGeometry);
+    detail_->setGeometry(kViewGeometry);
+    overview_->hide();
+    detail_->show();
+    detail_->raise();
+}
+
+QString CMonitorDlg::manualPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("MANUAL.pdf"));
+}
+
+void CMonitorDlg::openHelp()
+{
+    const QString path = manualPath();
+    // Nothing is said when the manual is missing.
+    if (QFileInfo::exists(path))
+        services_.openWithDesktop(path);
+}
+
+void CMonitorDlg::showAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Where there is no system menu to extend, the About entry lives here.
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&About Trelvane..."), this, &CMonitorDlg::showAbout);
+    menu.exec(event->globalPos());
+}
+
+void CMonitorDlg::closeEvent(QCloseEvent* event)
+{
+    stopAcquisition();
+    QDialog::closeEvent(event);
+}
+
+void CMonitorDlg::done(int result)
+{
+    // Every way out (Esc, Exit buttons, the close box, the thread's close
+    // request) stops the thread before the window and the state it uses go.
+    stopAcquisition();
+    QDialog::done(result);
+}
+
+void CMonitorDlg::showCellIndicators(int count)
+{
+    overview_->showCellIndicators(count);
+}
+
+void CMonitorDlg::transferOverviewData()
+{
+    // The overview's controls carry no values; the repaint that follows shows the sample.
+}
+
+void CMonitorDlg::invalidate(View view)
+{
+    switch (view) {
+    case View::CapacityPanel: overview_->chart(Quantity::Capacity)->update(); break;
+    case View::CurrentPanel: overview_->chart(Quantity::Current)->update(); break;
+    case View::TemperaturePanel: overview_->chart(Quantity::Temperature)->update(); break;
+    case View::VoltagePanel: overview_->chart(Quantity::Voltage)->update(); break;
+    case View::DetailPanel: detail_->update(); break;
+    case View::OverviewPanel: overview_->repaintWithErase(); break;
+    }
+}
+
+void CMonitorDlg::logWriteFailed(const std::string& path, const std::string& reason)
+{
+    services_.notify(this,
+                     QStringLiteral("Cannot write the log file \"%1\"").arg(QFile::decodeName(path.c_str())),
+                     QStringLiteral("%1\nThe charts keep recording; logging resumes by itself when the file "
+                                    "can be written again.")
+                         .arg(QString::fromStdString(reason)));
+}
+
+void CMonitorDlg::logWriteRecovered(const std::string&)
+{
+}

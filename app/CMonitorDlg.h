@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "recording/RecordingHost.h"
+#include "recording/SampleHistory.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+
+class CDetailPanel;
+class CImageButton;
+class COverviewPanel;
+class CReceiveThread;
+class DialogServices;
+class MainWindowBridge;
+class RecordingTick;
+
+// The main window: the Overview / Detail Window / Help buttons above two views.
+// In live mode it runs the acquisition thread and the one-second recording
+// tick; in replay mode it loads the chosen log file once.
+class CMonitorDlg : public QDialog, private RecordingHost {
+    Q_OBJECT
+public:
+    CMonitorDlg(AppState& app, DialogServices& services, QWidget* parent = nullptr);
+    ~CMonitorDlg() override;
+
+    COverviewPanel* overview() const { return overview_; }
+    CDetailPanel* detail() const { return detail_; }
+    CImageButton* overviewButton() const { return overviewButton_; }
+    CImageButton* detailButton() const { return detailButton_; }
+    CImageButton* helpButton() const { return helpButton_; }
+    CReceiveThread* acquisitionThread() const { return thread_.get(); }
+    bool recordingTimerActive() const { return recordingTimer_.isActive(); }
+
+    // What the acquisition thread asks for, run on the user-interface thread.
+    int startRecordingTimer();
+    void stopRecordingTimer();
+
+    // The path Help opens: MANUAL.pdf beside the program.
+    static QString manualPath();
+
+public slots:
+    void showOverview();
+    void showDetail();
+    void openHelp();
+    void showAbout();
+    void done(int result) override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void startLiveMonitoring();
+    void replayLogFile();
+    void tick();
+    void stopAcquisition();
+
+    // RecordingHost
+    void showCellIndicators(int count) override;
+    void transferOverviewData() override;
+    void invalidate(View view) override;
+    void logWriteFailed(const std::string& path, const std::string& reason) override;
+    void logWriteRecovered(const std::string& path) override;
+
+    AppState& app_;
+    DialogServices& services_;
+    SampleHistory history_;
+    CImageButton* overviewButton_ = nullptr;
+    CImageButton* detailButton_ = nullptr;
+    CImageButton* helpButton_ = nullptr;
+    COverviewPanel* overview_ = nullptr;
+    CDetailPanel* detail_ = nullptr;
+    QTimer recordingTimer_;
+    std::unique_ptr<RecordingTick> tick_;
+    std::unique_ptr<MainWindowBridge> bridge_;
+    std::unique_ptr<CReceiveThread> thread_;
+};
