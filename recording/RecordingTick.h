@@ -15,6 +15,9 @@ public:
     void tick();
 
 private:
+    // Appends the snapshot; tells the host once when logging starts failing and once when it recovers.
+    void logSnapshot(const MeasurementRecord& record, RecordingHost& host);
+
     SampleHistory& history_;
     LiveRecord& liveRecord_;
     LogAppender log_;

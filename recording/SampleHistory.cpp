@@ -1,0 +1,95 @@
+#include "recording/SampleHistory.h"
+
+#include <algorithm>
+
+namespace {
+
+// Margins around a quantity's values, applied in double precision.
+struct Margins {
+    double firstMinimum; // added to the first value for the range minimum
+    double firstMaximum; // added to the first value for the range maximum
+    double above;        // added to a value above the maximum
+    double below;        // added to a value below the minimum
+};
+
+constexpr Margins marginsOf(Quantity q)
+{
+    switch (q) {
+    case Quantity::Capacity:
+        // Starts as an empty range at v + 5 and widens downwards without a margin.
+        return {5.0, 5.0, 5.0, 0.0};
+    case Quantity::Voltage:
+    case Quantity::Current:
+        return {-0.2, 0.3, 0.3, -0.2};
+    case Quantity::Temperature:
+        return {-2.0, 3.0, 3.0, -2.0};
+    }
+    return {};
+}
+
+constexpr Quantity kQuantities[kQuantityCount] = {Quantity::Capacity, Quantity::Voltage,
+                                                  Quantity::Temperature, Quantity::Current};
+
+constexpr int kCellSlots = 8;
+
+int leadingNonZeroCells(const MeasurementRecord& record)
+{
+    int k = 0;
+    while (k < kCellSlots && record.cellVoltage[k] != 0.0f)
+        ++k;
+    return k;
+}
+
+} // namespace
+
+void SampleHistory::initRanges(const MeasurementRecord& record)
+{
+    for (Quantity q : kQuantities) {
+        const double v = quantityValue(record, q);
+        const Margins m = marginsOf(q);
+        AxisRange& r = state_.range(q);
+        r.minimum = static_cast<float>(v + m.firstMinimum);
+        r.maximum = static_cast<float>(v + m.firstMaximum);
+    }
+
+    words_.cellsStatus = record.chargeMode == 1 ? CellsStatus::Charge : CellsStatus::Discharge;
+
+    if (words_.runMode == RunMode::Live) {
+        const int cells = leadingNonZeroCells(record);
+        host_.showCellIndicators(cells);
+        words_.cellCount = cells;
+    }
+
+    host_.transferOverviewData();
+}
+
+void SampleHistory::widenRanges(const MeasurementRecord& record)
+{
+    for (Quantity q : kQuantities) {
+        const double v = quantityValue(record, q);
+        const Margins m = marginsOf(q);
+        AxisRange& r = state_.range(q);
+        if (v > r.maximum)
+            r.maximum = static_cast<float>(v + m.above);
+        else if (v < r.minimum)
+            r.minimum = static_cast<float>(v + m.below);
+    }
+}
+
+bool SampleHistory::append(const MeasurementRecord& record)
+{
+    if (state_.historyCount < 0 || state_.historyCount >= kHistoryCapacity)
+        return false;
+    state_.history[static_cast<std::size_t>(state_.historyCount)] = record;
+    ++state_.historyCount;
+    return true;
+}
+
+void SampleHistory::halve()
+{
+    constexpr int kept = kHistoryCapacity / 2;
+    for (int k = 0; k < kept; ++k)
+        state_.history[static_cast<std::size_t>(k)] = state_.history[static_cast<std::size_t>(2 * k)];
+    std::fill(state_.history.begin() + kept, state_.history.end(), MeasurementRecord{});
+    state_.historyCount = kept;
+}

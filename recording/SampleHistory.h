@@ -16,6 +16,10 @@ public:
     void initRanges(const MeasurementRecord& record);
     // Widen each quantity's range by one more record (at most one bound each).
     void widenRanges(const MeasurementRecord& record);
+    // Stores a record at position historyCount; false (nothing stored) when full.
+    bool append(const MeasurementRecord& record);
+    // Keeps entries 0, 2, ..., 318 as 0..159, zeroes the rest, count 160.
+    void halve();
 
     ChartState& state() { return state_; }
     const ChartState& state() const { return state_; }

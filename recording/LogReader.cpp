@@ -1,0 +1,87 @@
+#include "recording/LogReader.h"
+
+#include <cerrno>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::size_t kBlockBytes = LogReader::kBlockRecords * kRecordSize;
+}
+
+LogReader::LogReader(const std::string& path)
+{
+    do {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) {
+        error_ = std::generic_category().message(errno);
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        fail(errno);
+        return;
+    }
+    // A directory opens fine but is not a log; say so before anything is read.
+    if (S_ISDIR(st.st_mode)) {
+        fail(EISDIR);
+        return;
+    }
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    buffer_.reset(new std::uint8_t[kBlockBytes]);
+}
+
+LogReader::~LogReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void LogReader::fail(int error)
+{
+    error_ = std::generic_category().message(error);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+std::size_t LogReader::next()
+{
+    if (fd_ < 0 || atEnd_)
+        return 0;
+    // Fill the whole block unless the file ends, so records never straddle two blocks.
+    std::size_t filled = 0;
+    while (filled < kBlockBytes) {
+        const ssize_t n = ::read(fd_, buffer_.get() + filled, kBlockBytes - filled);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+            return 0;
+        }
+        if (n == 0) {
+            atEnd_ = true;
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    if (atEnd_)
+        trailing_ = static_cast<int>(filled % kRecordSize);
+    return filled / kRecordSize;
+}
+
+bool LogReader::rewind()
+{
+    if (fd_ < 0)
+        return false;
+    if (::lseek(fd_, 0, SEEK_SET) != 0) {
+        fail(errno);
+        return false;
+    }
+    atEnd_ = false;
+    trailing_ = 0;
+    return true;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "acquisition/MeasurementRecord.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Streams the whole 64-byte records of a log file in large blocks, so a long
+// log is read sequentially without being held in memory. A trailing fragment
+// shorter than a record is not delivered; its size is reported at the end.
+class LogReader {
+public:
+    static constexpr std::size_t kBlockRecords = 1024; // 64 KiB per read
+
+    explicit LogReader(const std::string& path);
+    ~LogReader();
+    LogReader(const LogReader&) = delete;
+    LogReader& operator=(const LogReader&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    // The system's reason for the last failure; "" while all is well.
+    const std::string& error() const { return error_; }
+
+    // Reads the next block; returns the number of whole records in block(),
+    // 0 at the end of the file or on an error (see error()).
+    std::size_t next();
+    const std::uint8_t* block() const { return buffer_.get(); }
+    const std::uint8_t* record(std::size_t i) const { return buffer_.get() + i * kRecordSize; }
+
+    // Bytes after the last whole record, known once next() has returned 0.
+    int trailingBytes() const { return trailing_; }
+
+    // Back to the start of the file for another pass.
+    bool rewind();
+
+private:
+    void fail(int error);
+
+    int fd_ = -1;
+    std::string error_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    int trailing_ = 0;
+    bool atEnd_ = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "acquisition/SharedWords.h"
+#include "recording/ChartState.h"
+#include "recording/LogReplay.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// What a log file holds: its records, their stamps, the extent of every
+// measured value, and the chart state a replay of it would show.
+class LogSummary {
+public:
+    // Smallest and largest value seen; NaN values are left out.
+    struct Extent {
+        double minimum = 0.0;
+        double maximum = 0.0;
+        bool any = false;
+        void take(double v);
+    };
+
+    // voltage, current, capacity, temperature, cell1..cell8
+    static constexpr int kFieldCount = 12;
+    static const char* fieldName(int field);
+
+    // Reads the file; false with error() set when it cannot be read.
+    bool read(const std::string& path);
+
+    const std::string& error() const { return error_; }
+    std::int64_t records() const { return records_; }
+    int trailingBytes() const { return trailingBytes_; }
+    std::int32_t firstStamp() const { return firstStamp_; }
+    std::int32_t lastStamp() const { return lastStamp_; }
+    // 1-based position of the first record whose stamp is not its position; 0 when there is none.
+    std::int64_t firstGapPosition() const { return firstGapPosition_; }
+    std::int32_t firstGapStamp() const { return firstGapStamp_; }
+    const Extent& extent(int field) const { return extents_[static_cast<std::size_t>(field)]; }
+
+    // The replay of the file, as the main window would show it.
+    const ChartState& chart() const { return chart_; }
+    const ReplayReport& replay() const { return replay_; }
+    int cellsStatus() const { return words_.cellsStatus; }
+
+private:
+    void take(const MeasurementRecord& record);
+
+    std::string error_;
+    std::int64_t records_ = 0;
+    int trailingBytes_ = 0;
+    std::int32_t firstStamp_ = 0;
+    std::int32_t lastStamp_ = 0;
+    std::int64_t firstGapPosition_ = 0;
+    std::int32_t firstGapStamp_ = 0;
+    std::array<Extent, kFieldCount> extents_{};
+    ChartState chart_{};
+    SharedWords words_{};
+    ReplayReport replay_{};
+};
