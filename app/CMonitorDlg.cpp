@@ -148,17 +148,16 @@ void CMonitorDlg::showDetail()
     detail_->raise();
 }
 
-QString CMonitorDlg::manualPath()
+QString CMonitorDlg::defaultManualPath()
 {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("MANUAL.pdf"));
 }
 
 void CMonitorDlg::openHelp()
 {
-    const QString path = manualPath();
     // Nothing is said when the manual is missing.
-    if (QFileInfo::exists(path))
-        services_.openWithDesktop(path);
+    if (QFileInfo::exists(manualPath_))
+        services_.openWithDesktop(manualPath_);
 }
 
 void CMonitorDlg::showAbout()

@@ -38,8 +38,9 @@ public:
     int startRecordingTimer();
     void stopRecordingTimer();
 
-    // The path Help opens: MANUAL.pdf beside the program.
-    static QString manualPath();
+    // Help opens MANUAL.pdf beside the program.
+    static QString defaultManualPath();
+    void setManualPath(const QString& path) { manualPath_ = path; }
 
 public slots:
     void showOverview();
@@ -77,4 +78,5 @@ private:
     std::unique_ptr<RecordingTick> tick_;
     std::unique_ptr<MainWindowBridge> bridge_;
     std::unique_ptr<CReceiveThread> thread_;
+    QString manualPath_ = defaultManualPath();
 };

@@ -1,0 +1,216 @@
+// The control dialog: the ".tvr" rule, the empty-path messages and focus, what
+// "start" and "read" store, the data transfer that resets typed text, Esc, the
+// remembered port, and the question before a typed path empties a recording.
+#include "acquisition/PortMemory.h"
+#include "app/AppState.h"
+#include "app/CControlDlg.h"
+#include "controls/CImageButton.h"
+#include "tests/ui/app/FakeDialogServices.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ControlDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog = std::make_unique<CControlDlg>(app, services);
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+
+    QString pathIn(const QString& name) const { return dir.filePath(name); }
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static qint64 sizeOf(const QString& path) { return QFileInfo(path).size(); }
+
+    void click(CImageButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+    QTemporaryDir dir;
+    AppState app;
+    FakeDialogServices services;
+    std::unique_ptr<CControlDlg> dialog;
+};
+
+TEST_F(ControlDialog, SaveDialogChoiceGetsTheCaseSensitiveTvrExtension)
+{
+    const struct {
+        QString chosen;
+        QString stored;
+    } cases[] = {
+        {"/data/run", "/data/run.tvr"},
+        {"/data/run.tvr", "/data/run.tvr"},
+        {"/data/RUN.TVR", "/data/RUN.TVR.tvr"},
+        {"/data/run.log", "/data/run.log.tvr"},
+    };
+    for (const auto& c : cases) {
+        services.saveAnswers.push_back(c.chosen);
+        click(dialog->saveButton());
+        EXPECT_EQ(dialog->savePathEdit()->text(), c.stored) << c.chosen.toStdString();
+    }
+}
+
+TEST_F(ControlDialog, OpenDialogChoiceIsTakenWithoutExtensionCheck)
+{
+    services.openAnswers.push_back("/data/old.bin");
+    click(dialog->openButton());
+    EXPECT_EQ(dialog->openPathEdit()->text(), "/data/old.bin");
+}
+
+TEST_F(ControlDialog, StartWithoutSavePathAsksForOneAndStaysOpen)
+{
+    click(dialog->startButton());
+    EXPECT_EQ(services.informed, QStringList{"Please set log save path"});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog->savePathEdit()->hasFocus());
+}
+
+TEST_F(ControlDialog, ReadWithoutOpenPathAsksForOneAndStaysOpen)
+{
+    click(dialog->readButton());
+    EXPECT_EQ(services.informed, QStringList{"Please set open log file"});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->openPathEdit()->hasFocus());
+}
+
+TEST_F(ControlDialog, StartStoresPortAndPathAndEmptiesTheLogFile)
+{
+    const QString path = pathIn("charge.tvr");
+    services.saveAnswers.push_back(path);
+    writeFile(path, QByteArray(128, 'x'));
+    click(dialog->saveButton()); // confirmed in the save dialog: no second question
+    dialog->portList()->setCurrentIndex(dialog->portList()->findText("COM7"));
+    app.words.runMode = 1;
+    click(dialog->startButton());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(services.asked.isEmpty());
+    EXPECT_EQ(app.words.runMode.load(), 0);
+    EXPECT_EQ(app.words.portIndex.load(), 4);
+    EXPECT_EQ(app.logSavePath, path);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(sizeOf(path), 0);
+}
+
+TEST_F(ControlDialog, TypedPathOfARecordingIsEmptiedOnlyAfterConfirmation)
+{
+    const QString path = pathIn("yesterday.tvr");
+    writeFile(path, QByteArray(640, 'r'));
+    dialog->savePathEdit()->setText(path);
+
+    services.askAnswer = false;
+    click(dialog->startButton());
+    ASSERT_EQ(services.asked.size(), 1);
+    EXPECT_TRUE(services.asked.first().contains(path));
+    EXPECT_TRUE(services.asked.first().startsWith("Replace the existing log file"));
+    EXPECT_EQ(sizeOf(path), 640);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+
+    services.askAnswer = true;
+    click(dialog->startButton());
+    EXPECT_EQ(services.asked.size(), 2);
+    EXPECT_EQ(sizeOf(path), 0);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(ControlDialog, TypedPathOfAnEmptyOrMissingFileNeedsNoQuestion)
+{
+    const QString path = pathIn("new.tvr");
+    dialog->savePathEdit()->setText(path);
+    click(dialog->startButton());
+    EXPECT_TRUE(services.asked.isEmpty());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST_F(ControlDialog, LogFileThatCannotBeCreatedShowsTheSystemReason)
+{
+    const QString badPaths[] = {pathIn("missing/folder/run.tvr"), dir.path()};
+    for (const QString& path : badPaths) {
+        services.informed.clear();
+        services.details.clear();
+        dialog->savePathEdit()->setText(path);
+        click(dialog->startButton());
+        ASSERT_EQ(services.informed.size(), 1) << path.toStdString();
+        EXPECT_FALSE(services.informed.first().isEmpty());
+        EXPECT_TRUE(services.details.first().contains(path));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_NE(dialog->result(), QDialog::Accepted);
+    }
+}
+
+TEST_F(ControlDialog, ReadTakesATypedPathAndLeavesThePortAlone)
+{
+    app.words.portIndex = 7;
+    dialog->openPathEdit()->setText("/data/typed.tvr");
+    click(dialog->readButton());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(app.words.runMode.load(), 1);
+    EXPECT_EQ(app.logOpenPath, "/data/typed.tvr");
+    EXPECT_EQ(app.words.portIndex.load(), 7);
+}
+
+TEST_F(ControlDialog, FileButtonsResetTypedTextToTheStoredTexts)
+{
+    dialog->savePathEdit()->setText("/typed/but/never/stored.tvr");
+    click(dialog->openButton()); // cancelled
+    EXPECT_EQ(dialog->savePathEdit()->text(), "");
+}
+
+TEST_F(ControlDialog, EscapeActsAsExit)
+{
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(ControlDialog, ExitButtonTouchesNothing)
+{
+    click(dialog->exitButton());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(app.logSavePath.isEmpty());
+}
+
+TEST(ControlDialogPorts, ListsCom3ToCom15AndSelectsTheRememberedPort)
+{
+    AppState app;
+    FakeDialogServices services;
+    PortMemory::save(9);
+    CControlDlg dialog(app, services);
+    ASSERT_EQ(dialog.portList()->count(), 13);
+    EXPECT_EQ(dialog.portList()->itemText(0), "COM3");
+    EXPECT_EQ(dialog.portList()->itemText(12), "COM15");
+    EXPECT_EQ(dialog.portList()->currentIndex(), 9);
+
+    PortMemory::save(99); // nothing usable remembered
+    CControlDlg second(app, services);
+    EXPECT_EQ(second.portList()->currentText(), "COM3");
+}
+
+TEST(ControlDialogLayout, ButtonsTakeTheSizeOfTheirBitmaps)
+{
+    AppState app;
+    FakeDialogServices services;
+    CControlDlg dialog(app, services);
+    EXPECT_EQ(dialog.size(), QSize(580, 334));
+    EXPECT_EQ(dialog.startButton()->size(), QSize(82, 26));
+    EXPECT_EQ(dialog.exitButton()->size(), QSize(82, 26));
+    EXPECT_EQ(dialog.saveButton()->size(), QSize(56, 33));
+    EXPECT_EQ(dialog.openButton()->pos(), QPoint(435, 194));
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+// The main window: the two views and their swap, replay without a thread,
+// live monitoring with exactly one thread that records through the tick,
+// the thread's failure path closing the window, Help and About, and a close
+// from any state ending promptly.
+#include "acquisition/CReceiveThread.h"
+#include "acquisition/MeasurementRecord.h"
+#include "app/AppState.h"
+#include "app/CAboutDlg.h"
+#include "app/CMonitorDlg.h"
+#include "charts/CDetailPanel.h"
+#include "controls/CImageButton.h"
+#include "overview/COverviewPanel.h"
+#include "tests/io/acquisition/PseudoTerminal.h"
+#include "tests/ui/app/FakeDialogServices.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QMessageBox* visibleBox(const QString& text)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box && box->isVisible() && box->text() == text)
+            return box;
+    }
+    return nullptr;
+}
+
+// A 76-byte frame with every data byte at the zero offset; `marker` is byte 24.
+std::string frame76(std::uint8_t marker)
+{
+    std::string f(76, static_cast<char>(0x80));
+    f[0] = '{';
+    f[75] = '}';
+    f[8] = static_cast<char>(0x81);  // charging
+    f[23] = static_cast<char>(0x81); // Li-Ion/poly
+    f[24] = static_cast<char>(marker);
+    f[35] = static_cast<char>(0x8C); // 12.
+    f[36] = static_cast<char>(0xA2); // .34 V
+    for (int cell = 0; cell < 3; ++cell) {
+        f[45 + 2 * cell] = static_cast<char>(0x83);
+        f[46 + 2 * cell] = static_cast<char>(0xC6); // 3.70 V
+    }
+    return f;
+}
+
+void writeLog(const QString& path, int records)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 1; i <= records; ++i) {
+        MeasurementRecord r;
+        r.voltage = 12.0f + 0.01f * static_cast<float>(i);
+        r.capacity = 10 * i;
+        r.chargeMode = 1;
+        r.elapsedSeconds = i;
+        const RecordBytes bytes = toBytes(r);
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void TearDown() override { qunsetenv("TRELVANE_PORTS_DIR"); }
+
+    // Points COM5 at a fresh pseudo-terminal and selects it.
+    void attachCharger()
+    {
+        ASSERT_TRUE(pty.ok());
+        ASSERT_TRUE(QFile::link(pty.slavePath(), dir.filePath("COM5")));
+        qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
+        app.words.portIndex = 2;
+        app.words.runMode = 0;
+    }
+
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5)); }
+
+    QTemporaryDir dir;
+    PseudoTerminal pty;
+    AppState app;
+    FakeDialogServices services;
+};
+
+TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("none.tvr");
+    writeLog(app.logOpenPath, 0);
+    CMonitorDlg window(app, services);
+    window.show();
+    EXPECT_EQ(window.size(), QSize(1024, 750));
+    EXPECT_TRUE(window.overview()->isVisible());
+    EXPECT_FALSE(window.detail()->isVisible());
+    EXPECT_EQ(window.overview()->geometry(), QRect(0, 20, 1024, 700));
+    EXPECT_EQ(window.detail()->geometry(), QRect(0, 20, 1024, 700));
+
+    click(window.detailButton());
+    EXPECT_FALSE(window.overview()->isVisible());
+    EXPECT_TRUE(window.detail()->isVisible());
+    click(window.overviewButton());
+    click(window.overviewButton());
+    EXPECT_TRUE(window.overview()->isVisible());
+    EXPECT_FALSE(window.detail()->isVisible());
+}
+
+TEST_F(MainWindow, ReplayLoadsTheFileAndStartsNoThread)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("ten.tvr");
+    writeLog(app.logOpenPath, 10);
+    CMonitorDlg window(app, services);
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+    EXPECT_EQ(app.chart.historyCount, 10);
+    EXPECT_EQ(app.chart.timeSpan, 10);
+    EXPECT_EQ(app.words.cellsStatus.load(), 0);
+}
+
+TEST_F(MainWindow, ReplayOfAMissingFileSaysWhyAndShowsEmptyCharts)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("gone.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 2000));
+    EXPECT_TRUE(services.notified.first().contains(app.logOpenPath));
+    EXPECT_FALSE(services.details.first().isEmpty());
+    EXPECT_EQ(app.chart.historyCount, 0);
+}
+
+TEST_F(MainWindow, LiveModeStartsOneThreadThatRecordsAChargeAndStopsOnClose)
+{
+    attachCharger();
+    app.logSavePath = dir.filePath("live.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_NE(window.acquisitionThread(), nullptr);
+    EXPECT_TRUE(window.acquisitionThread()->isRunning());
+
+    ASSERT_TRUE(pty.write(frame76(0x81)));
+    ASSERT_TRUE(waitFor([&] { return window.recordingTimerActive(); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
+    EXPECT_GE(app.chart.historyCount, 1);
+    EXPECT_EQ(app.words.cellCount.load(), 3);
+    EXPECT_TRUE(window.overview()->cellIndicator(2)->isVisible());
+    EXPECT_FALSE(window.overview()->cellIndicator(3)->isVisible());
+
+    QElapsedTimer clock;
+    clock.start();
+    window.close();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+    EXPECT_FALSE(window.recordingTimerActive());
+}
+
+TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
+{
+    attachCharger();
+    app.logSavePath = dir.filePath("ended.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(pty.write(frame76(0x81)));
+    ASSERT_TRUE(waitFor([&] { return window.recordingTimerActive(); }, 3000));
+    ASSERT_TRUE(pty.write(frame76(0x80)));
+    ASSERT_TRUE(waitFor([&] { return visibleBox("Monitor completed") != nullptr; }, 3000));
+    EXPECT_FALSE(window.recordingTimerActive());
+    EXPECT_EQ(app.words.cellsStatus.load(), 0); // charging lamp kept
+
+    QElapsedTimer clock;
+    clock.start();
+    window.close(); // while the thread waits for the box
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
+{
+    qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
+    app.words.portIndex = 12; // COM15: nothing there
+    app.words.runMode = 0;
+    app.logSavePath = dir.filePath("never.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = visibleBox("USB device open failed,software will exit!")) != nullptr; }, 3000));
+    EXPECT_FALSE(box->informativeText().isEmpty());
+    box->accept();
+    ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 3000));
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindow, HelpOpensTheManualOnlyWhenItExists)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("x.tvr");
+    writeLog(app.logOpenPath, 1);
+    CMonitorDlg window(app, services);
+    window.setManualPath(dir.filePath("MANUAL.pdf"));
+    click(window.helpButton());
+    EXPECT_TRUE(services.opened.isEmpty());
+    EXPECT_TRUE(services.informed.isEmpty());
+    EXPECT_TRUE(services.notified.isEmpty());
+
+    QFile manual(dir.filePath("MANUAL.pdf"));
+    ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+    manual.write("%PDF-1.4\n");
+    manual.close();
+    click(window.helpButton());
+    EXPECT_EQ(services.opened, QStringList{dir.filePath("MANUAL.pdf")});
+}
+
+TEST_F(MainWindow, AboutBoxShowsTheVersionAndAnEmptySecondLine)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("x.tvr");
+    writeLog(app.logOpenPath, 1);
+    CMonitorDlg window(app, services);
+    window.show();
+    QString title, version, second = "unset";
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        title = about->windowTitle();
+        version = about->versionLine()->text();
+        second = about->secondLine()->text();
+        about->accept();
+    });
+    window.showAbout();
+    EXPECT_EQ(title, "About Trelvane");
+    EXPECT_EQ(version, "Trelvane Version 1.0");
+    EXPECT_EQ(second, "");
+}
+
+TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
+{
+    for (bool detail : {false, true}) {
+        app.words.runMode = 1;
+        app.logOpenPath = dir.filePath("x.tvr");
+        writeLog(app.logOpenPath, 1);
+        CMonitorDlg window(app, services);
+        window.show();
+        QPushButton* exit = nullptr;
+        if (detail) {
+            window.showDetail();
+            exit = window.detail()->button(CDetailPanel::kExitButtonId);
+        } else {
+            exit = window.overview()->exitButton();
+        }
+        ASSERT_NE(exit, nullptr);
+        click(exit);
+        EXPECT_FALSE(window.isVisible()) << (detail ? "detail" : "overview");
+    }
+}
+
+} // namespace
