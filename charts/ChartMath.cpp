@@ -1,6 +1,8 @@
 #include "charts/ChartMath.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 
@@ -59,5 +61,49 @@ double readoutValue(float minimum, float maximum, int cursorY, int top)
     constexpr float k = 1 / 600.0f;
     const double hi = maximum;
     return hi - (hi - minimum) * (static_cast<double>(cursorY) - top) * static_cast<double>(k);
+}
+
+std::vector<Pixel> linePixels(int x1, int y1, int x2, int y2, int left, int top, int right, int bottom)
+{
+    const std::int64_t dx = static_cast<std::int64_t>(x2) - x1;
+    const std::int64_t dy = static_cast<std::int64_t>(y2) - y1;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const std::int64_t steps = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const std::int64_t minorDelta = xMajor ? dy : dx;
+    const std::int64_t majorStart = xMajor ? x1 : y1;
+    const std::int64_t minorStart = xMajor ? y1 : x1;
+    const int direction = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t low = xMajor ? left : top;   // the box along the major axis
+    const std::int64_t high = xMajor ? right : bottom;
+    const std::int64_t minorLow = xMajor ? top : left;
+    const std::int64_t minorHigh = xMajor ? bottom : right;
+
+    // Only the steps whose major coordinate falls inside the box are walked.
+    std::int64_t first = 0;
+    std::int64_t last = steps - 1;
+    if (direction > 0) {
+        first = std::max(first, low - majorStart);
+        last = std::min(last, high - 1 - majorStart);
+    } else {
+        first = std::max(first, majorStart - high + 1);
+        last = std::min(last, majorStart - low);
+    }
+
+    std::vector<Pixel> pixels;
+    if (last >= first)
+        pixels.reserve(static_cast<std::size_t>(last - first + 1));
+    const std::int64_t span = std::llabs(minorDelta);
+    const int minorDirection = minorDelta < 0 ? -1 : 1;
+    for (std::int64_t k = first; k <= last; ++k) {
+        // Rounded to the nearest row, a half step towards the start.
+        const auto offset = static_cast<std::int64_t>((static_cast<__int128>(2) * k * span + steps - 1) / (2 * steps));
+        const std::int64_t minor = minorStart + minorDirection * offset;
+        if (minor < minorLow || minor >= minorHigh)
+            continue;
+        const std::int64_t major = majorStart + direction * k;
+        pixels.push_back(xMajor ? Pixel{static_cast<int>(major), static_cast<int>(minor)}
+                                : Pixel{static_cast<int>(minor), static_cast<int>(major)});
+    }
+    return pixels;
 }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Numbers and texts of the chart panels and the detail chart, exactly as the
 // charts draw them, free of any painting.
@@ -30,6 +31,18 @@ int valueToY(double v, float minimum, float maximum, int top, int bottom);
 // The detail chart's read-out at cursor height cy:
 // max - (max - min) * (cy - top) * (1/600.0f), in double.
 double readoutValue(float minimum, float maximum, int cursorY, int top);
+
+struct Pixel {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Pixel&) const = default;
+};
+
+// The pixels of a one-pixel line from (x1, y1) towards (x2, y2) in drawing
+// order, the start painted and the end point left out whichever way the line
+// runs, keeping only those inside the box [left, right) x [top, bottom).
+// A zero-length line has no pixels.
+std::vector<Pixel> linePixels(int x1, int y1, int x2, int y2, int left, int top, int right, int bottom);
 
 // Truncates toward zero into [-kCoordinateLimit, kCoordinateLimit]; NaN gives 0.
 int clampCoordinate(double v);

@@ -156,3 +156,56 @@ TEST(ChartMathReadout, EmptyRangeShowsTheOneValueAtAnyHeight)
 }
 
 }
+
+namespace {
+
+using ChartMath::Pixel;
+
+struct LineCase {
+    const char* what;
+    int x1, y1, x2, y2;
+    std::vector<Pixel> pixels;
+};
+
+TEST(ChartMathLinePixels, PaintTheStartAndLeaveOutTheEndInEitherDirection)
+{
+    const LineCase cases[] = {
+        {"rightwards", 2, 5, 6, 5, {{2, 5}, {3, 5}, {4, 5}, {5, 5}}},
+        {"leftwards", 6, 5, 2, 5, {{6, 5}, {5, 5}, {4, 5}, {3, 5}}},
+        {"downwards", 5, 2, 5, 5, {{5, 2}, {5, 3}, {5, 4}}},
+        {"upwards", 5, 5, 5, 2, {{5, 5}, {5, 4}, {5, 3}}},
+        {"diagonal", 1, 1, 4, 4, {{1, 1}, {2, 2}, {3, 3}}},
+        {"shallow rising", 2, 4, 8, 1, {{2, 4}, {3, 4}, {4, 3}, {5, 3}, {6, 2}, {7, 2}}},
+        {"steep falling leftwards", 5, 2, 2, 8, {{5, 2}, {5, 3}, {4, 4}, {4, 5}, {3, 6}, {3, 7}}},
+        {"single step", 3, 3, 4, 3, {{3, 3}}},
+        {"zero length", 3, 3, 3, 3, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChartMath::linePixels(c.x1, c.y1, c.x2, c.y2, 0, 0, 20, 20), c.pixels) << c.what;
+}
+
+TEST(ChartMathLinePixels, KeepOnlyThePartInsideTheBox)
+{
+    EXPECT_EQ(ChartMath::linePixels(-5, 1, 3, 1, 0, 0, 10, 10), (std::vector<Pixel>{{0, 1}, {1, 1}, {2, 1}}));
+    EXPECT_EQ(ChartMath::linePixels(12, 1, 7, 1, 0, 0, 10, 10), (std::vector<Pixel>{{9, 1}, {8, 1}}));
+    EXPECT_TRUE(ChartMath::linePixels(0, -3, 9, -3, 0, 0, 10, 10).empty());
+
+    // A clamped far-away point: only the visible rows are walked.
+    const auto steep = ChartMath::linePixels(100, -32767, 164, 60, 0, 0, 770, 130);
+    ASSERT_EQ(steep.size(), 60u);
+    EXPECT_EQ(steep.front().y, 0);
+    EXPECT_EQ(steep.back(), (Pixel{164, 59}));
+}
+
+TEST(ChartMathLinePixels, ExtremeEndsNeitherOverflowNorWalkFar)
+{
+    const int lo = std::numeric_limits<int>::min();
+    const int hi = std::numeric_limits<int>::max();
+    const auto diagonal = ChartMath::linePixels(lo, lo, hi, hi, 0, 0, 10, 10);
+    EXPECT_LE(diagonal.size(), 10u);
+    for (const Pixel& p : diagonal)
+        EXPECT_TRUE(p.x >= 0 && p.x < 10 && p.y >= 0 && p.y < 10);
+    EXPECT_EQ(ChartMath::linePixels(hi, 5, lo, 5, 0, 0, 10, 10).size(), 10u);
+}
+
+}
