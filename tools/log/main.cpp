@@ -5,6 +5,7 @@
 #include "recording/LogReader.h"
 #include "recording/LogSummary.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
