@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 // The acquisition thread: opens the port, reads and decodes frames, starts and
 // stops the recording timer and sets the cells-status lamp.
@@ -19,8 +21,10 @@ public:
     ~CReceiveThread() override; // shuts down
 
     // Asks the thread to stop wherever it is (blocked read, waiting for a
-    // message box or for the user-interface thread) and waits for it, at most
-    // `timeoutMs`. Returns true when the thread has ended.
+    // message box or for the user-interface thread, sleeping, idle) and waits
+    // for it, at most `timeoutMs`. Returns true when the thread has ended.
+    // Once asked, the thread makes no further host call of its own accord and
+    // skips the "exit" box. Final: the thread cannot be started again.
     bool shutdown(int timeoutMs = 2000);
 
     bool stopRequested() const { return stop_.load(); }
@@ -30,12 +34,16 @@ protected:
 
 private:
     bool initInstance();   // start-up step
-    int runLoop();         // run step: the monitoring loop, then idle
+    void runLoop();        // run step: the monitoring loop, then idle
     void exitInstance();   // exit step
+    // Sleeps unless or until a stop is requested; false when stopping.
+    bool pause(int milliseconds);
 
     SharedWords& words_;
     LiveRecord& liveRecord_;
     AcquisitionHost& host_;
     SerialLink link_;
     std::atomic<bool> stop_{false};
+    std::mutex stopMutex_;
+    std::condition_variable stopChanged_;
 };
