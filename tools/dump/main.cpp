@@ -1,0 +1,188 @@
+// trelvane-dump: prints the frames of a charger byte stream as CSV.
+#include "DumpOptions.h"
+#include "FileByteSource.h"
+#include "FrameCsvFormatter.h"
+#include "FrameDump.h"
+#include "GuardedByteSource.h"
+
+#include "acquisition/PortNames.h"
+#include "acquisition/SerialLink.h"
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kExitFailure = 2;
+
+std::atomic<bool> stopRequested{false};
+SerialLink* liveLink = nullptr;
+
+static_assert(std::atomic<bool>::is_always_lock_free, "stored from a signal handler");
+
+extern "C" void onStopSignal(int)
+{
+    stopRequested.store(true);
+    if (liveLink != nullptr)
+        liveLink->abort(); // a lock-free store; wakes a blocked read
+}
+
+void installStopHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no restart: a blocked read of standard input returns
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void report(const std::string& message)
+{
+    std::fprintf(stderr, "trelvane-dump: %s\n", message.c_str());
+}
+
+void printLine(const std::string& line)
+{
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void noteOverlong(const FrameDump& dump)
+{
+    if (dump.discardedOverlongFrames() > 0)
+        report("discarded " + std::to_string(dump.discardedOverlongFrames())
+               + " overlong frame(s) (longer than " + std::to_string(kFrameBufferSize) + " bytes)");
+}
+
+bool limitReached(const DumpOptions& options, const FrameDump& dump)
+{
+    return options.maxFrames > 0 && dump.frames() >= options.maxFrames;
+}
+
+int finish(const FrameDump& dump)
+{
+    noteOverlong(dump);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        report(std::string("cannot write the output: ") + std::strerror(errno));
+        return kExitFailure;
+    }
+    return 0;
+}
+
+// A file or standard input, to its end.
+int dumpFile(const DumpOptions& options, const FrameCsvFormatter& formatter)
+{
+    const bool standardInput = options.input == DumpOptions::Input::StandardInput;
+    const std::string name = standardInput ? std::string("standard input") : options.file;
+    std::FILE* file = standardInput ? stdin : std::fopen(options.file.c_str(), "rb");
+    if (file == nullptr) {
+        report("cannot open " + name + ": " + std::strerror(errno));
+        return kExitFailure;
+    }
+    // A directory opens but cannot be read; say so before any output.
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (!standardInput)
+            std::fclose(file);
+        report("cannot read " + name + ": " + std::strerror(EISDIR));
+        return kExitFailure;
+    }
+
+    FileByteSource bytes(file);
+    GuardedByteSource guarded(bytes, stopRequested);
+    FrameDump dump(guarded, formatter, stdout);
+    printLine(formatter.header());
+    while (!bytes.atEnd() && !guarded.tripped() && !limitReached(options, dump))
+        dump.step();
+
+    const int readError = bytes.error();
+    if (!standardInput)
+        std::fclose(file);
+    if (readError != 0 && !stopRequested.load()) {
+        noteOverlong(dump);
+        report("cannot read " + name + ": " + std::strerror(readError));
+        return kExitFailure;
+    }
+    return finish(dump);
+}
+
+// A serial port or device, until a signal, the frame limit or the idle time.
+int dumpLink(const DumpOptions& options, const FrameCsvFormatter& formatter)
+{
+    SerialLink link;
+    const bool opened = options.input == DumpOptions::Input::Port
+        ? link.openPort(options.port)
+        : link.openDevice(QString::fromLocal8Bit(options.device.c_str()));
+    if (!opened) {
+        QString device = link.devicePath();
+        if (device.isEmpty())
+            device = options.input == DumpOptions::Input::Port ? devicePathForPort(options.port)
+                                                               : QString::fromLocal8Bit(options.device.c_str());
+        report("cannot open " + device.toStdString() + ": " + link.failureReason().toStdString());
+        return kExitFailure;
+    }
+    liveLink = &link;
+    if (stopRequested.load())
+        link.abort();
+
+    using Clock = GuardedByteSource::Clock;
+    const auto idle = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(options.idleExitSeconds));
+    auto armIdle = [&](GuardedByteSource& guard) {
+        if (options.idleExitSeconds > 0)
+            guard.setDeadline(Clock::now() + idle);
+    };
+
+    GuardedByteSource guarded(link, stopRequested);
+    armIdle(guarded);
+    FrameDump dump(guarded, formatter, stdout);
+    printLine(formatter.header());
+    std::fflush(stdout);
+    while (!guarded.tripped() && !limitReached(options, dump)) {
+        if (dump.step() != 0) {
+            std::fflush(stdout);
+            armIdle(guarded);
+        }
+    }
+    liveLink = nullptr;
+    return finish(dump);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = DumpOptions::parse(argc, argv, error);
+    if (!options) {
+        report(error);
+        std::fputs(DumpOptions::usage().c_str(), stderr);
+        return kExitFailure;
+    }
+    if (options->help) {
+        std::fputs(DumpOptions::usage().c_str(), stdout);
+        return 0;
+    }
+
+    installStopHandlers();
+    const FrameCsvFormatter formatter(options->hex);
+    if (!options->isLive())
+        return dumpFile(*options, formatter);
+
+    // The serial port needs an application object; it is created only here
+    // and after parsing, so nothing of it touches the command line.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QCoreApplication application(qtArgc, qtArgv);
+    return dumpLink(*options, formatter);
+}
