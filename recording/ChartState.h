@@ -11,7 +11,21 @@ enum class Quantity { Capacity = 0, Voltage = 1, Temperature = 2, Current = 3 };
 constexpr int kQuantityCount = 4;
 
 // The value a chart plots for a quantity (capacity's integer taken as a number).
-double quantityValue(const MeasurementRecord& record, Quantity quantity);
+// Inline: replay evaluates it four times for every record of a long log.
+inline double quantityValue(const MeasurementRecord& record, Quantity quantity)
+{
+    switch (quantity) {
+    case Quantity::Capacity:
+        return static_cast<double>(record.capacity);
+    case Quantity::Voltage:
+        return record.voltage;
+    case Quantity::Temperature:
+        return record.temperature;
+    case Quantity::Current:
+        return record.current;
+    }
+    return 0.0;
+}
 
 struct AxisRange {
     float maximum = 0.0f;

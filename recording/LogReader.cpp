@@ -1,5 +1,6 @@
 #include "recording/LogReader.h"
 
+#include <bit>
 #include <cerrno>
 #include <system_error>
 
@@ -31,7 +32,7 @@ LogReader::LogReader(const std::string& path)
         return;
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    buffer_.reset(new std::uint8_t[kBlockBytes]);
+    records_.reset(new MeasurementRecord[kBlockRecords]);
 }
 
 LogReader::~LogReader()
@@ -53,9 +54,10 @@ std::size_t LogReader::next()
     if (fd_ < 0 || atEnd_)
         return 0;
     // Fill the whole block unless the file ends, so records never straddle two blocks.
+    auto* bytes = reinterpret_cast<std::uint8_t*>(records_.get());
     std::size_t filled = 0;
     while (filled < kBlockBytes) {
-        const ssize_t n = ::read(fd_, buffer_.get() + filled, kBlockBytes - filled);
+        const ssize_t n = ::read(fd_, bytes + filled, kBlockBytes - filled);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -70,7 +72,12 @@ std::size_t LogReader::next()
     }
     if (atEnd_)
         trailing_ = static_cast<int>(filled % kRecordSize);
-    return filled / kRecordSize;
+    const std::size_t count = filled / kRecordSize;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::size_t i = 0; i < count; ++i)
+            records_[i] = fromBytes(bytes + i * kRecordSize);
+    }
+    return count;
 }
 
 bool LogReader::rewind()

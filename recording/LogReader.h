@@ -12,7 +12,7 @@
 // shorter than a record is not delivered; its size is reported at the end.
 class LogReader {
 public:
-    static constexpr std::size_t kBlockRecords = 1024; // 64 KiB per read
+    static constexpr std::size_t kBlockRecords = 2048; // 128 KiB per read
 
     explicit LogReader(const std::string& path);
     ~LogReader();
@@ -23,11 +23,11 @@ public:
     // The system's reason for the last failure; "" while all is well.
     const std::string& error() const { return error_; }
 
-    // Reads the next block; returns the number of whole records in block(),
-    // 0 at the end of the file or on an error (see error()).
+    // Reads the next block; returns the number of whole records now available
+    // through at(), 0 at the end of the file or on an error (see error()).
     std::size_t next();
-    const std::uint8_t* block() const { return buffer_.get(); }
-    const std::uint8_t* record(std::size_t i) const { return buffer_.get() + i * kRecordSize; }
+    // Record i of the current block, in the machine's byte order.
+    const MeasurementRecord& at(std::size_t i) const { return records_[i]; }
 
     // Bytes after the last whole record, known once next() has returned 0.
     int trailingBytes() const { return trailing_; }
@@ -40,7 +40,9 @@ private:
 
     int fd_ = -1;
     std::string error_;
-    std::unique_ptr<std::uint8_t[]> buffer_;
+    // The file's bytes are read straight into the records: on a little-endian
+    // machine they are the records, so nothing is copied a second time.
+    std::unique_ptr<MeasurementRecord[]> records_;
     int trailing_ = 0;
     bool atEnd_ = false;
 };

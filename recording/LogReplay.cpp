@@ -3,17 +3,10 @@
 #include "recording/LogReader.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <bit>
 #include <limits>
 
 namespace {
-
-std::uint32_t stampOf(const std::uint8_t* record)
-{
-    const std::uint8_t* p = record + offsetof(MeasurementRecord, elapsedSeconds);
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // Span: the smallest 10 x 2^k not less than n; the step doubles with every span beyond the history.
 void fitSpan(ChartState& state, std::int64_t n)
@@ -49,11 +42,10 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history)
     std::int64_t n = 0;
     for (std::size_t count; (count = reader.next()) > 0;) {
         for (std::size_t i = 0; i < count; ++i) {
-            const MeasurementRecord record = fromBytes(reader.record(i));
             if (++n == 1)
-                history.initRanges(record);
+                history.initRanges(reader.at(i));
             else
-                history.widenRanges(record);
+                history.widenRanges(reader.at(i));
         }
     }
     report.records = n;
@@ -71,16 +63,22 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history)
         report.error = reader.error();
         return report;
     }
-    const auto step = static_cast<std::uint32_t>(state.thinningStep);
+    const auto step = static_cast<std::uint32_t>(std::max(1, state.thinningStep));
+    // The step is a power of two, so a mask tells multiples without a division per record.
+    const bool powerOfTwo = std::has_single_bit(step);
+    const auto selected = [&](const MeasurementRecord& record) {
+        const auto stamp = static_cast<std::uint32_t>(record.elapsedSeconds);
+        return powerOfTwo ? (stamp & (step - 1)) == 0 : stamp % step == 0;
+    };
     std::int64_t seen = 0;
     for (std::size_t count; seen < n && (count = reader.next()) > 0;) {
         count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), n - seen));
         for (std::size_t i = 0; i < count; ++i) {
-            if (stampOf(reader.record(i)) % step == 0 && !history.append(fromBytes(reader.record(i))))
+            if (selected(reader.at(i)) && !history.append(reader.at(i)))
                 ++report.ignoredSelections;
         }
         seen += static_cast<std::int64_t>(count);
-        state.snapshotRecord = fromBytes(reader.record(count - 1));
+        state.snapshotRecord = reader.at(count - 1);
     }
     report.error = reader.error();
     return report;

@@ -71,7 +71,7 @@ bool LogSummary::read(const std::string& path)
     }
     for (std::size_t count; (count = reader.next()) > 0;) {
         for (std::size_t i = 0; i < count; ++i)
-            take(fromBytes(reader.record(i)));
+            take(reader.at(i));
     }
     trailingBytes_ = reader.trailingBytes();
     if (!reader.error().empty()) {

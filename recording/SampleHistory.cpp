@@ -6,29 +6,32 @@ namespace {
 
 // Margins around a quantity's values, applied in double precision.
 struct Margins {
+    Quantity quantity;
     double firstMinimum; // added to the first value for the range minimum
     double firstMaximum; // added to the first value for the range maximum
     double above;        // added to a value above the maximum
     double below;        // added to a value below the minimum
 };
 
-constexpr Margins marginsOf(Quantity q)
-{
-    switch (q) {
-    case Quantity::Capacity:
-        // Starts as an empty range at v + 5 and widens downwards without a margin.
-        return {5.0, 5.0, 5.0, 0.0};
-    case Quantity::Voltage:
-    case Quantity::Current:
-        return {-0.2, 0.3, 0.3, -0.2};
-    case Quantity::Temperature:
-        return {-2.0, 3.0, 3.0, -2.0};
-    }
-    return {};
-}
+constexpr Margins kMargins[kQuantityCount] = {
+    // Capacity starts as an empty range at v + 5 and widens downwards without a margin.
+    {Quantity::Capacity, 5.0, 5.0, 5.0, 0.0},
+    {Quantity::Voltage, -0.2, 0.3, 0.3, -0.2},
+    {Quantity::Temperature, -2.0, 3.0, 3.0, -2.0},
+    {Quantity::Current, -0.2, 0.3, 0.3, -0.2},
+};
 
-constexpr Quantity kQuantities[kQuantityCount] = {Quantity::Capacity, Quantity::Voltage,
-                                                  Quantity::Temperature, Quantity::Current};
+// Spelled out so each quantity's field and margins are known at compile time:
+// replay runs this for every record of a long log.
+template <class Visit>
+void forEachQuantity(Visit&& visit)
+{
+    static_assert(kQuantityCount == 4);
+    visit(kMargins[0]);
+    visit(kMargins[1]);
+    visit(kMargins[2]);
+    visit(kMargins[3]);
+}
 
 constexpr int kCellSlots = 8;
 
@@ -44,13 +47,12 @@ int leadingNonZeroCells(const MeasurementRecord& record)
 
 void SampleHistory::initRanges(const MeasurementRecord& record)
 {
-    for (Quantity q : kQuantities) {
-        const double v = quantityValue(record, q);
-        const Margins m = marginsOf(q);
-        AxisRange& r = state_.range(q);
+    forEachQuantity([&](const Margins& m) {
+        const double v = quantityValue(record, m.quantity);
+        AxisRange& r = state_.range(m.quantity);
         r.minimum = static_cast<float>(v + m.firstMinimum);
         r.maximum = static_cast<float>(v + m.firstMaximum);
-    }
+    });
 
     words_.cellsStatus = record.chargeMode == 1 ? CellsStatus::Charge : CellsStatus::Discharge;
 
@@ -65,15 +67,14 @@ void SampleHistory::initRanges(const MeasurementRecord& record)
 
 void SampleHistory::widenRanges(const MeasurementRecord& record)
 {
-    for (Quantity q : kQuantities) {
-        const double v = quantityValue(record, q);
-        const Margins m = marginsOf(q);
-        AxisRange& r = state_.range(q);
+    forEachQuantity([&](const Margins& m) {
+        const double v = quantityValue(record, m.quantity);
+        AxisRange& r = state_.range(m.quantity);
         if (v > r.maximum)
             r.maximum = static_cast<float>(v + m.above);
         else if (v < r.minimum)
             r.minimum = static_cast<float>(v + m.below);
-    }
+    });
 }
 
 bool SampleHistory::append(const MeasurementRecord& record)

@@ -85,7 +85,7 @@ int csv(const std::string& file, const std::string& out)
     for (std::size_t count; (count = reader.next()) > 0;) {
         text.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            text += LogCsv::row(fromBytes(reader.record(i)));
+            text += LogCsv::row(reader.at(i));
             text += '\n';
         }
         std::fwrite(text.data(), 1, text.size(), sink);

@@ -1,0 +1,214 @@
+// Replay of a 1,000,000-record log against a plain sequential read of the same
+// file. Usage: bench-replay [RECORDS] [RUNS]
+#include "acquisition/SharedWords.h"
+#include "recording/LogReplay.h"
+#include "recording/RecordingHost.h"
+#include "recording/SampleHistory.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Wall-clock and CPU seconds of one measurement. On a busy machine the wall
+// clock also counts time spent waiting for a core; the CPU time does not.
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double cpuNow()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Times `work` in this process.
+template <class Work>
+Timing timed(Work&& work)
+{
+    const double cpu = cpuNow();
+    const auto start = Clock::now();
+    work();
+    return {std::chrono::duration<double>(Clock::now() - start).count(), cpuNow() - cpu};
+}
+
+class SilentHost : public RecordingHost {
+public:
+    void showCellIndicators(int) override {}
+    void transferOverviewData() override {}
+    void invalidate(View) override {}
+    void logWriteFailed(const std::string&, const std::string&) override {}
+    void logWriteRecovered(const std::string&) override {}
+};
+
+bool writeLog(const std::string& path, long records)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    std::vector<std::uint8_t> block;
+    block.reserve(4096 * kRecordSize);
+    for (long s = 1; s <= records; ++s) {
+        MeasurementRecord r;
+        r.elapsedSeconds = static_cast<std::int32_t>(s);
+        r.voltage = 11.0f + static_cast<float>(s % 1000) * 0.001f;
+        r.current = 2.0f + static_cast<float>(s % 37) * 0.01f;
+        r.temperature = static_cast<float>(20 + s % 15);
+        r.capacity = static_cast<std::int32_t>(s / 4);
+        for (int c = 0; c < 6; ++c)
+            r.cellVoltage[c] = 3.6f + static_cast<float>((s + c) % 50) * 0.01f;
+        r.batteryType = 1;
+        r.chargeMode = 1;
+        const RecordBytes bytes = toBytes(r);
+        block.insert(block.end(), bytes.begin(), bytes.end());
+        if (block.size() == block.capacity() || s == records) {
+            if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) {
+                std::fclose(out);
+                return false;
+            }
+            block.clear();
+        }
+    }
+    return std::fclose(out) == 0;
+}
+
+// Like cat > /dev/null.
+Timing sequentialRead(const std::string& path)
+{
+    std::vector<char> buffer(128 * 1024);
+    return timed([&] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            std::perror(path.c_str());
+            std::exit(1);
+        }
+        while (::read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+        ::close(fd);
+    });
+}
+
+Timing replay(const std::string& path, long expected)
+{
+    ChartState state;
+    SharedWords words;
+    words.runMode = RunMode::Replay;
+    SilentHost host;
+    SampleHistory history(state, words, host);
+    ReplayReport report;
+    const Timing timing = timed([&] { report = readLogFile(path, history); });
+    if (report.records != expected || state.historyCount == 0) {
+        std::fprintf(stderr, "replay read %lld records, history %d\n", static_cast<long long>(report.records),
+                     state.historyCount);
+        std::exit(1);
+    }
+    return timing;
+}
+
+Timing toolInfo(const char* tool, const std::string& path)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::string command = "info";
+    char* argv[] = {const_cast<char*>(tool), const_cast<char*>(command.c_str()), const_cast<char*>(path.c_str()),
+                    nullptr};
+    const auto start = Clock::now();
+    pid_t child = 0;
+    const int rc = posix_spawn(&child, tool, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    if (rc != 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s info failed\n", tool);
+        std::exit(1);
+    }
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto secondsOf = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return {wall, secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime)};
+}
+
+Timing median(std::vector<Timing> v)
+{
+    Timing m;
+    std::sort(v.begin(), v.end(), [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
+    m.wall = v[v.size() / 2].wall;
+    std::sort(v.begin(), v.end(), [](const Timing& a, const Timing& b) { return a.cpu < b.cpu; });
+    m.cpu = v[v.size() / 2].cpu;
+    return m;
+}
+
+void print(const char* what, const Timing& t)
+{
+    std::printf("%-20s %9.2f ms wall %9.2f ms CPU\n", what, t.wall * 1e3, t.cpu * 1e3);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long records = argc > 1 ? std::atol(argv[1]) : 1000000;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+    if (records <= 0 || runs <= 0) {
+        std::fprintf(stderr, "usage: bench-replay [RECORDS] [RUNS]\n");
+        return 2;
+    }
+
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/trelvane-bench-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string path = pattern + "/run.tvr";
+    if (!writeLog(path, records)) {
+        std::perror(path.c_str());
+        return 1;
+    }
+    std::printf("log: %ld records, %.1f MB in %s\n", records, static_cast<double>(records) * 64 / 1e6,
+                pattern.c_str());
+
+    // Warm the page cache so every run reads from memory, as a replay right after recording would.
+    sequentialRead(path);
+
+    std::vector<Timing> sequential, replays, tool;
+    for (int run = 0; run < runs; ++run) {
+        sequential.push_back(sequentialRead(path));
+        replays.push_back(replay(path, records));
+#ifdef TRELVANE_LOG_TOOL
+        tool.push_back(toolInfo(TRELVANE_LOG_TOOL, path));
+#endif
+    }
+
+    const Timing seq = median(sequential);
+    const Timing rep = median(replays);
+    std::printf("runs: %d (medians)\n", runs);
+    print("sequential read", seq);
+    print("readLogFile", rep);
+    if (!tool.empty())
+        print("trelvane-log info", median(tool));
+    std::printf("replay / sequential: %9.2f wall %12.2f CPU (target: at most 3)\n", rep.wall / seq.wall,
+                rep.cpu / seq.cpu);
+
+    std::error_code ignored;
+    std::filesystem::remove_all(pattern, ignored);
+    return 0;
+}
