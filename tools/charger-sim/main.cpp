@@ -110,10 +110,11 @@ int main(int argc, char** argv)
     case OutputKind::Pty:
         if (!pty.create(&error))
             return fail(error);
-        std::printf("%s\n", pty.slavePath().c_str());
-        std::fflush(stdout);
+        // Registered before the path is printed: whoever reads the line finds COMn in place.
         if (!options.registerDir.empty() && !pty.registerAs(options.registerDir, options.port, &error))
             return fail(error);
+        std::printf("%s\n", pty.slavePath().c_str());
+        std::fflush(stdout);
         fd = pty.masterFd();
         if (options.waitForReaderSeconds > 0.0) {
             switch (pty.waitForReader(options.waitForReaderSeconds, g_stop)) {
