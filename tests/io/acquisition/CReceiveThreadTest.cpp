@@ -9,6 +9,7 @@
 #include "acquisition/CReceiveThread.h"
 #include "acquisition/LiveRecord.h"
 #include "acquisition/PortMemory.h"
+#include "acquisition/SerialLink.h"
 #include "acquisition/SharedWords.h"
 
 #include <QElapsedTimer>
@@ -268,6 +269,18 @@ TEST_F(ReceiveThread, SuccessfulOpenRemembersThePort)
     ASSERT_EQ(PortMemory::load(), 0);
     startThread();
     EXPECT_TRUE(eventually([] { return PortMemory::load() == kPortIndex; }));
+}
+
+TEST_F(ReceiveThread, HoldsThePortWhileRunningAndReleasesItAtShutdown)
+{
+    startThread();
+    pty_->write(ChargerFrames::variant1(ChargerFrames::kMarkerEnd));
+    ASSERT_TRUE(host_.waitForCall("repaint 2")); // open and reading
+    SerialLink other;
+    EXPECT_FALSE(other.openPort(kPortNumber)) << "the port is held exclusively";
+
+    ASSERT_TRUE(thread_->shutdown(2000));
+    EXPECT_TRUE(other.openPort(kPortNumber)) << other.failureReason().toStdString();
 }
 
 // Shutdown from each place the thread can be waiting in.

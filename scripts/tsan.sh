@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds with ThreadSanitizer into build-tsan and runs the tests where two
+# threads meet: the acquisition thread, the UI-thread calls, the recording
+# tick and the live record.
+#   scripts/tsan.sh [extra ctest args...]
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$here/build-tsan"
+
+cmake -S "$here" -B "$build" -DTRELVANE_TSAN=ON -DTRELVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build" -j"$(nproc)" --target trelvane_core_tests trelvane_io_tests
+
+# Qt's own libraries are not instrumented; second_deadlock_stack helps read lock reports.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+cd "$build"
+ctest --output-on-failure --timeout 300 \
+  -R 'ReceiveThread|UiThreadCall|AcquisitionToLog|RecordingTick|LiveRecord' "$@"
