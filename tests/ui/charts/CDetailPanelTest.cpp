@@ -49,6 +49,25 @@ TEST_F(DetailFixture, CursorBeforeAnyClickRunsAlongTheTopAndLeftEdges)
     EXPECT_TRUE(allPixels(image, 100, 25, 740, 625, kPlot)); // no curve before the first sample
 }
 
+TEST_F(DetailFixture, TicksAreBlackAndLeaveTheirEndPointUnpainted)
+{
+    CDetailPanel panel(state, words);
+    click(panel, {739, 624}); // keep the cursor lines off the ticks
+    const QImage image = render(panel);
+    const QColor black(0, 0, 0);
+    for (int i = 0; i <= 10; ++i) {
+        const int x = 100 + 64 * i;
+        EXPECT_TRUE(allPixels(image, x, 625, x + 1, 630, black)) << "time tick " << i;
+        EXPECT_NE(rgbAt(image, x, 630), rgbOf(black)) << "time tick end " << i;
+        const int y = 625 - 60 * i;
+        EXPECT_TRUE(allPixels(image, 96, y, 100, y + 1, black)) << "value tick " << i;
+        EXPECT_NE(rgbAt(image, 95, y), rgbOf(black)) << "value tick end " << i;
+        if (y < 625) {
+            EXPECT_EQ(rgbAt(image, 100, y), rgbOf(kPlot)) << "fill over the tick's start " << i;
+        }
+    }
+}
+
 TEST_F(DetailFixture, VoltageCurveRowsFollowTheMapping)
 {
     setRange(state, Quantity::Voltage, 12.0f, 12.6f);
