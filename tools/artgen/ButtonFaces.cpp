@@ -40,9 +40,11 @@ void paintFace(QImage& image, const FaceStyle& style)
     {
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, false);
-        for (int y = 0; y < faceRows; ++y)
-            Shading::hLine(p, 0, w - 1, y,
-                           Shading::mix(style.top, style.bottom, double(y) / (faceRows - 1)));
+        for (int y = 0; y < faceRows; ++y) {
+            const QColor c = Shading::mix(style.top, style.bottom, double(y) / (faceRows - 1));
+            // The upper part a shade lighter: a soft gloss across the face.
+            Shading::hLine(p, 0, w - 1, y, y < faceRows * 0.45 ? c.lighter(107) : c);
+        }
         // A lit top edge and a darker rim give the face its relief.
         Shading::hLine(p, 1, w - 2, 1, style.top.lighter(112));
         Shading::frame(p, QRect(0, 0, w, faceRows), style.border);

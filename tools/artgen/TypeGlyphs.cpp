@@ -93,7 +93,8 @@ void TypeGlyphs::labelledBattery(QPainter& p, const QColor& c, const QString& la
     p.setPen(Qt::NoPen);
     p.setBrush(c);
     p.drawRect(QRectF(28.2, 12.5, 2.6, 7));
+    // Nine pixels is too small for smoothed glyphs; whole pixels read sharper.
     QFont f = Lettering::font(9, true);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, -0.3);
+    f.setStyleStrategy(QFont::NoAntialias);
     Lettering::draw(p, label, QPointF(15, 16), Lettering::Anchor::Centre, f, c.lighter(115));
 }
