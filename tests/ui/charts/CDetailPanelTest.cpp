@@ -22,7 +22,7 @@ const QColor kVoltage(90, 200, 50);
 const QColor kCurrent(200, 50, 10);
 const QColor kTemperature(255, 255, 0);
 
-struct DetailFixture : ::testing::Test {
+struct CDetailPanelTest : ::testing::Test {
     ChartState state;
     SharedWords words;
 
@@ -32,7 +32,7 @@ struct DetailFixture : ::testing::Test {
     }
 };
 
-TEST_F(DetailFixture, StartsOnVoltageWithTheCursorAtTheOrigin)
+TEST_F(CDetailPanelTest, StartsOnVoltageWithTheCursorAtTheOrigin)
 {
     CDetailPanel panel(state, words);
     EXPECT_EQ(panel.size(), QSize(1024, 700));
@@ -40,7 +40,7 @@ TEST_F(DetailFixture, StartsOnVoltageWithTheCursorAtTheOrigin)
     EXPECT_EQ(panel.cursorPosition(), QPoint(0, 0));
 }
 
-TEST_F(DetailFixture, CursorBeforeAnyClickRunsAlongTheTopAndLeftEdges)
+TEST_F(CDetailPanelTest, CursorBeforeAnyClickRunsAlongTheTopAndLeftEdges)
 {
     CDetailPanel panel(state, words);
     const QImage image = render(panel);
@@ -49,7 +49,7 @@ TEST_F(DetailFixture, CursorBeforeAnyClickRunsAlongTheTopAndLeftEdges)
     EXPECT_TRUE(allPixels(image, 100, 25, 740, 625, kPlot)); // no curve before the first sample
 }
 
-TEST_F(DetailFixture, TicksAreBlackAndLeaveTheirEndPointUnpainted)
+TEST_F(CDetailPanelTest, TicksAreBlackAndLeaveTheirEndPointUnpainted)
 {
     CDetailPanel panel(state, words);
     click(panel, {739, 624}); // keep the cursor lines off the ticks
@@ -68,7 +68,7 @@ TEST_F(DetailFixture, TicksAreBlackAndLeaveTheirEndPointUnpainted)
     }
 }
 
-TEST_F(DetailFixture, VoltageCurveRowsFollowTheMapping)
+TEST_F(CDetailPanelTest, VoltageCurveRowsFollowTheMapping)
 {
     setRange(state, Quantity::Voltage, 12.0f, 12.6f);
     setHistory(state, Quantity::Voltage, {12.3, 12.3, 12.0, 12.0});
@@ -79,7 +79,7 @@ TEST_F(DetailFixture, VoltageCurveRowsFollowTheMapping)
     EXPECT_EQ(rgbAt(image, 250, 625), rgbOf(kVoltage)); // 12.0 on the bottom edge row, below the fill
 }
 
-TEST_F(DetailFixture, TemperatureMidRangeLandsOneRowHigh)
+TEST_F(CDetailPanelTest, TemperatureMidRangeLandsOneRowHigh)
 {
     setRange(state, Quantity::Temperature, 20.0f, 30.0f);
     setHistory(state, Quantity::Temperature, {25, 25});
@@ -91,7 +91,7 @@ TEST_F(DetailFixture, TemperatureMidRangeLandsOneRowHigh)
     EXPECT_EQ(words.detailSeries.load(), 3);
 }
 
-TEST_F(DetailFixture, ClickInsideDrawsBothCursorLinesAndTheReadout)
+TEST_F(CDetailPanelTest, ClickInsideDrawsBothCursorLinesAndTheReadout)
 {
     setRange(state, Quantity::Voltage, 12.0f, 12.6f);
     CDetailPanel panel(state, words);
@@ -107,7 +107,7 @@ TEST_F(DetailFixture, ClickInsideDrawsBothCursorLinesAndTheReadout)
     EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(12.0f, 12.6f, 325, 25)), "12.30");
 }
 
-TEST_F(DetailFixture, OnlyStrictlyInsideLeftClicksMoveTheCursor)
+TEST_F(CDetailPanelTest, OnlyStrictlyInsideLeftClicksMoveTheCursor)
 {
     CDetailPanel panel(state, words);
     const QPoint ignored[] = {{100, 300}, {740, 300}, {300, 25}, {300, 625}, {50, 300}, {900, 650}};
@@ -123,7 +123,7 @@ TEST_F(DetailFixture, OnlyStrictlyInsideLeftClicksMoveTheCursor)
     EXPECT_EQ(panel.cursorPosition(), QPoint(739, 624));
 }
 
-TEST_F(DetailFixture, SwitchingQuantityKeepsTheCursorAndRecoloursTheCurve)
+TEST_F(CDetailPanelTest, SwitchingQuantityKeepsTheCursorAndRecoloursTheCurve)
 {
     setRange(state, Quantity::Voltage, 12.0f, 12.6f);
     setRange(state, Quantity::Current, 0.8f, 1.3f);
@@ -143,7 +143,7 @@ TEST_F(DetailFixture, SwitchingQuantityKeepsTheCursorAndRecoloursTheCurve)
     EXPECT_EQ(ChartMath::formatValue(ChartMath::readoutValue(0.8f, 1.3f, 325, 25)), "1.05");
 }
 
-TEST_F(DetailFixture, EachQuantityButtonSelectsItsSeries)
+TEST_F(CDetailPanelTest, EachQuantityButtonSelectsItsSeries)
 {
     CDetailPanel panel(state, words);
     const std::pair<int, int> buttons[] = {{1019, 1}, {1020, 2}, {1021, 3}, {1018, 0}};
@@ -155,7 +155,7 @@ TEST_F(DetailFixture, EachQuantityButtonSelectsItsSeries)
     }
 }
 
-TEST_F(DetailFixture, ButtonsSitAtTheirDialogUnitPositions)
+TEST_F(CDetailPanelTest, ButtonsSitAtTheirDialogUnitPositions)
 {
     CDetailPanel panel(state, words);
     EXPECT_EQ(panel.button(1018)->geometry(), QRect(823, 353, 82, 22)); // short set-up keeps its size
@@ -163,12 +163,14 @@ TEST_F(DetailFixture, ButtonsSitAtTheirDialogUnitPositions)
     EXPECT_EQ(panel.button(1020)->pos(), QPoint(823, 434));
     EXPECT_EQ(panel.button(1021)->pos(), QPoint(823, 474));
     EXPECT_EQ(panel.button(1045)->pos(), QPoint(835, 603));
+    for (int id : {1019, 1020, 1021, 1045})
+        EXPECT_EQ(panel.button(id)->size(), QSize(82, 26)) << id; // full set-up: the size of bitmap 151
     EXPECT_EQ(panel.button(1045)->text(), QStringLiteral("Exit"));
     EXPECT_EQ(panel.button(1021)->text(), QStringLiteral("Temperature"));
     EXPECT_EQ(panel.button(999), nullptr);
 }
 
-TEST_F(DetailFixture, ExitRequestsTheMainWindowToClose)
+TEST_F(CDetailPanelTest, ExitRequestsTheMainWindowToClose)
 {
     CDetailPanel panel(state, words);
     QSignalSpy spy(&panel, &CDetailPanel::closeRequested);
@@ -177,7 +179,7 @@ TEST_F(DetailFixture, ExitRequestsTheMainWindowToClose)
     EXPECT_EQ(panel.selectedSeries(), 0);
 }
 
-TEST_F(DetailFixture, EmptyRangeCurveIsAFlatLineThroughTheMiddle)
+TEST_F(CDetailPanelTest, EmptyRangeCurveIsAFlatLineThroughTheMiddle)
 {
     setRange(state, Quantity::Capacity, 1005.0f, 1005.0f);
     setHistory(state, Quantity::Capacity, {1005, 1006, 0});
@@ -189,7 +191,7 @@ TEST_F(DetailFixture, EmptyRangeCurveIsAFlatLineThroughTheMiddle)
     EXPECT_FALSE(anyPixel(image, 100, 26, 740, 325, cyan));
 }
 
-TEST_F(DetailFixture, UndefinedRangesAndValuesPaintWithoutFault)
+TEST_F(CDetailPanelTest, UndefinedRangesAndValuesPaintWithoutFault)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
