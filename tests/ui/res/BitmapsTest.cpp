@@ -67,6 +67,8 @@ TEST_P(BitmapSize, EveryNumberedBitmapLoadsAtItsExactSize)
     ASSERT_FALSE(pixmap.isNull()) << "bitmap " << c.id;
     EXPECT_EQ(pixmap.width(), c.width) << "bitmap " << c.id;
     EXPECT_EQ(pixmap.height(), c.height) << "bitmap " << c.id;
+    // 24-bit pictures; only the program icon is see-through.
+    EXPECT_EQ(pixmap.hasAlphaChannel(), c.id == 128) << "bitmap " << c.id;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllBitmaps, BitmapSize,
