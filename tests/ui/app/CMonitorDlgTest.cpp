@@ -162,6 +162,10 @@ TEST_F(MainWindow, LiveModeStartsOneThreadThatRecordsAChargeAndStopsOnClose)
     EXPECT_TRUE(window.acquisitionThread()->isRunning());
 
     ASSERT_TRUE(pty.write(frame76(0x81)));
+    // The charger keeps talking; a silent second would end the recording.
+    QTimer charger;
+    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+    charger.start(200);
     ASSERT_TRUE(waitFor([&] { return window.recordingTimerActive(); }, 3000));
     ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
     EXPECT_GE(app.chart.historyCount, 1);
@@ -184,7 +188,11 @@ TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
     CMonitorDlg window(app, services);
     window.show();
     ASSERT_TRUE(pty.write(frame76(0x81)));
-    ASSERT_TRUE(waitFor([&] { return window.recordingTimerActive(); }, 3000));
+    QTimer charger;
+    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+    charger.start(200);
+    ASSERT_TRUE(waitFor([&] { return app.chart.historyCount >= 1; }, 4000));
+    charger.stop();
     ASSERT_TRUE(pty.write(frame76(0x80)));
     ASSERT_TRUE(waitFor([&] { return visibleBox("Monitor completed") != nullptr; }, 3000));
     EXPECT_FALSE(window.recordingTimerActive());

@@ -34,13 +34,13 @@ protected:
         return true;
     }
 
-    // White text pixels in a row of the cell list.
-    static int whitePixels(const QImage& image, const QRect& r)
+    // Pixels of a row of the cell list that text changed.
+    static int changedPixels(const QImage& image, const QImage& blank, const QRect& r)
     {
         int count = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
-                if (image.pixelColor(x, y) == QColor(Qt::white))
+                if (image.pixel(x, y) != blank.pixel(x, y))
                     ++count;
         return count;
     }
@@ -100,18 +100,23 @@ TEST_F(Overview, PrintsCellRowsUpToCellCountSkippingZeroCells)
 {
     const float cells[8] = {3.71f, 3.72f, 0.0f, 3.74f, 3.75f, 3.76f, 3.77f, 3.78f};
     std::copy(std::begin(cells), std::end(cells), state.snapshotRecord.cellVoltage);
+    words.cellCount = 0;
+    const QImage blank = grab();
     words.cellCount = 4;
     const QImage image = grab();
-    EXPECT_GT(whitePixels(image, rowRect(1)), 10);
-    EXPECT_GT(whitePixels(image, rowRect(2)), 10);
-    EXPECT_EQ(whitePixels(image, rowRect(3)), 0);
-    EXPECT_GT(whitePixels(image, rowRect(4)), 10);
-    EXPECT_EQ(whitePixels(image, rowRect(5)), 0);
+    EXPECT_GT(changedPixels(image, blank, rowRect(1)), 10);
+    EXPECT_GT(changedPixels(image, blank, rowRect(2)), 10);
+    EXPECT_EQ(changedPixels(image, blank, rowRect(3)), 0);
+    EXPECT_GT(changedPixels(image, blank, rowRect(4)), 10);
+    EXPECT_EQ(changedPixels(image, blank, rowRect(5)), 0);
 
     words.cellCount = 8;
     const QImage full = grab();
     for (int i = 5; i <= 8; ++i)
-        EXPECT_GT(whitePixels(full, rowRect(i)), 10) << "row " << i << " at y " << 85 + 35 * (i - 1);
+        EXPECT_GT(changedPixels(full, blank, rowRect(i)), 10) << "row " << i << " at y " << 85 + 35 * (i - 1);
+    // Label and value sit at x 820 and 930.
+    EXPECT_GT(changedPixels(full, blank, QRect(820, 85, 60, 14)), 5);
+    EXPECT_GT(changedPixels(full, blank, QRect(930, 85, 40, 14)), 5);
 }
 
 TEST_F(Overview, ShowsTheBatteryTypeIndicatorOfTheVariantsCode)
@@ -129,7 +134,7 @@ TEST_F(Overview, ShowsTheBatteryTypeIndicatorOfTheVariantsCode)
         fresh.show();
         words.frameVariant = c.variant;
         state.snapshotRecord.batteryType = c.type;
-        fresh.repaint();
+        fresh.grab();
         QCoreApplication::processEvents();
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(fresh.typeIndicator(i)->isVisible(), i == c.indicator)
@@ -142,10 +147,10 @@ TEST_F(Overview, AnEarlierTypeIndicatorStaysVisible)
     panel->show();
     words.frameVariant = 1;
     state.snapshotRecord.batteryType = 1;
-    panel->repaint();
+    panel->grab();
     QCoreApplication::processEvents();
     state.snapshotRecord.batteryType = 4;
-    panel->repaint();
+    panel->grab();
     QCoreApplication::processEvents();
     EXPECT_TRUE(panel->typeIndicator(0)->isVisible());
     EXPECT_TRUE(panel->typeIndicator(1)->isVisible());
