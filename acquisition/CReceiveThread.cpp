@@ -23,8 +23,10 @@ CReceiveThread::~CReceiveThread()
 {
     // The thread uses the words, the record, the host and the link: none of
     // them may go before it has ended, so wait on for as long as it takes.
-    if (!shutdown())
+    if (!shutdown()) {
         wait();
+        joined();
+    }
 }
 
 bool CReceiveThread::shutdown(int timeoutMs)
@@ -36,7 +38,17 @@ bool CReceiveThread::shutdown(int timeoutMs)
     stopChanged_.notify_all();
     link_.abort();
     host_.cancelBlockingCalls();
-    return wait(QDeadlineTimer(timeoutMs));
+    if (!wait(QDeadlineTimer(timeoutMs)))
+        return false;
+    joined();
+    return true;
+}
+
+void CReceiveThread::joined()
+{
+    // Pairs with the lock at the end of run(): QThread::wait synchronises
+    // inside Qt, where ThreadSanitizer cannot see it.
+    std::lock_guard<std::mutex> lock(stopMutex_);
 }
 
 void CReceiveThread::run()
@@ -44,6 +56,7 @@ void CReceiveThread::run()
     if (initInstance())
         runLoop();
     exitInstance();
+    std::lock_guard<std::mutex> lock(stopMutex_); // see joined()
 }
 
 bool CReceiveThread::initInstance()

@@ -38,6 +38,8 @@ private:
     void exitInstance();   // exit step
     // Sleeps unless or until a stop is requested; false when stopping.
     bool pause(int milliseconds);
+    // After the thread has ended: its writes are visible from here on.
+    void joined();
 
     SharedWords& words_;
     LiveRecord& liveRecord_;

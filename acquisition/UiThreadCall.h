@@ -103,7 +103,7 @@ private:
 // when a message box is closed. After cancel() every wait in progress and every
 // later call returns at once with its fallback, and nothing more is run on the
 // UI thread; this is what lets the UI thread stop a worker that is waiting on it.
-// The context must outlive this object or be destroyed only after cancel().
+// Queued calls for a context that has been destroyed are dropped.
 class UiThreadCall : public QObject {
     Q_OBJECT
 public:
@@ -203,6 +203,6 @@ private:
     static bool coreCancelled(uithreadcall_detail::Core& core);
 
     std::shared_ptr<uithreadcall_detail::Core> core_;
-    QObject* context_;
     QThread* contextThread_;
+    QObject* receiver_; // lives on the context thread and runs the queued calls
 };

@@ -268,7 +268,9 @@ TEST_F(ReceiveThread, SuccessfulOpenRemembersThePort)
     PortMemory::save(0);
     ASSERT_EQ(PortMemory::load(), 0);
     startThread();
-    EXPECT_TRUE(eventually([] { return PortMemory::load() == kPortIndex; }));
+    pty_->write(ChargerFrames::variant1(ChargerFrames::kMarkerEnd));
+    ASSERT_TRUE(host_.waitForCall("repaint 2")); // the port was opened earlier
+    EXPECT_EQ(PortMemory::load(), kPortIndex);
 }
 
 TEST_F(ReceiveThread, HoldsThePortWhileRunningAndReleasesItAtShutdown)
@@ -288,6 +290,11 @@ struct ShutdownCase {
     const char* name;
     std::function<void(ReceiveThread&)> enter; // brings the thread into the state
 };
+
+void PrintTo(const ShutdownCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ReceiveThreadShutdown : public ReceiveThread, public ::testing::WithParamInterface<ShutdownCase> {
 public:

@@ -118,6 +118,27 @@ TEST_F(UiThreadCallTest, DroppingTheCompletionUnusedReleasesTheWaiterWithTheFall
     EXPECT_EQ(result.load(), -2);
 }
 
+TEST(UiThreadCallContext, CallsForADestroyedContextAreDroppedAndTheWaiterReleased)
+{
+    auto* window = new QObject;
+    UiThreadCall calls(window);
+    std::atomic<bool> ran{false};
+    std::atomic<int> result{-1};
+    std::thread worker([&] {
+        result = calls.call(
+            [&] {
+                ran = true;
+                return 1;
+            },
+            -2);
+    });
+    delete window; // before or after the call was queued
+    EXPECT_TRUE(pumpUntil([&] { return result.load() != -1; }));
+    worker.join();
+    EXPECT_EQ(result.load(), -2);
+    EXPECT_FALSE(ran.load());
+}
+
 TEST_F(UiThreadCallTest, CancelReleasesAWaitingCallWithTheFallback)
 {
     int announced = 0;
