@@ -24,6 +24,13 @@ TEST(ChartInstanceReadout, EachPanelFormatsItsOwnField)
     EXPECT_EQ(readoutText(chartInstance(Quantity::Current), record), "-1.05(A)");
 }
 
+TEST(ChartInstanceLookup, PanelsComeInQuantityOrder)
+{
+    // The overview indexes its panels by Quantity.
+    for (std::size_t i = 0; i < kChartInstances.size(); ++i)
+        EXPECT_EQ(static_cast<std::size_t>(kChartInstances[i].quantity), i) << kChartInstances[i].title;
+}
+
 TEST(ChartInstanceLookup, FindsEveryQuantityAndFallsBackToVoltage)
 {
     for (Quantity q : {Quantity::Capacity, Quantity::Voltage, Quantity::Temperature, Quantity::Current})
