@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -101,6 +102,18 @@ TEST_F(SerialLinkOnPty, SecondOpenOfTheSameDeviceIsRefusedAsBusy)
     link.close();
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(second.openDevice(pty.slavePath())) << second.failureReason().toStdString();
+}
+
+TEST_F(SerialLinkOnPty, AnotherProgramIsRefusedTheOpenPort)
+{
+    // Root is not stopped by TIOCEXCL, so this holds only through the lock file.
+    QProcess other;
+    other.start(QStringLiteral(TRELVANE_BIN_DIR "/trelvane-dump"),
+                {"--device", pty.slavePath(), "--idle-exit", "1"});
+    ASSERT_TRUE(other.waitForStarted(10000));
+    ASSERT_TRUE(other.waitForFinished(30000));
+    EXPECT_EQ(other.exitCode(), 2);
+    EXPECT_TRUE(other.readAllStandardError().contains("in use by another program"));
 }
 
 TEST_F(SerialLinkOnPty, AbortReleasesABlockedReadPromptly)
