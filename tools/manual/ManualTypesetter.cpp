@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextOption>
 #include <QTextTable>
 
 #include <array>
@@ -102,7 +103,8 @@ void styleCodeLine(const QTextBlock& line)
     block.setRightMargin(10);
     block.setTopMargin(isCodeBlock(line.previous()) ? 0 : 4);
     block.setBottomMargin(isCodeBlock(line.next()) ? 0 : 8);
-    block.setNonBreakableLines(true);
+    // The importer keeps code lines whole, which runs long ones off the page.
+    block.setNonBreakableLines(false);
     QTextCursor cursor(line);
     cursor.mergeBlockFormat(block);
 
@@ -142,6 +144,10 @@ void ManualTypesetter::typeset(const QString& markdown, QTextDocument& doc) cons
     QFont body(kBodyFamily);
     body.setPointSizeF(kBodyPoints);
     doc.setDefaultFont(body);
+    // A long command or CSV line wraps where it must instead of running off the page.
+    QTextOption wrapping = doc.defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc.setDefaultTextOption(wrapping);
     doc.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     doc.setDocumentMargin(0);
     styleBlocks(doc);

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,34 @@ TEST_F(Pagination, RunOfHeadingsMovesTogetherWithItsText)
         EXPECT_EQ(pageOf(*paged, "Upper"), text) << c.name;
         EXPECT_EQ(pageOf(*paged, "Lower"), text) << c.name;
         EXPECT_EQ(pageOf(*paged, QStringLiteral("Line %1.").arg(lines)) + 1, text) << c.name;
+    }
+}
+
+TEST_F(Pagination, LinesTooLongForThePageWrapInsteadOfRunningOff)
+{
+    const QString unbroken = QStringLiteral("elapsedSeconds,time,voltage,current,capacity,").repeated(8);
+    struct Case {
+        const char* name;
+        QString markdown;
+    };
+    const Case cases[] = {
+        {"code block", QStringLiteral("```\n%1\n```\n").arg(unbroken)},
+        {"paragraph", unbroken + QStringLiteral("\n")},
+        {"table cell", QStringLiteral("| a |\n|---|\n| %1 |\n").arg(unbroken)},
+    };
+    for (const Case& c : cases) {
+        auto paged = ManualPdfWriter::paginate(*source(c.markdown), pdf_, kPage);
+        bool found = false;
+        for (QTextBlock block = paged->begin(); block.isValid(); block = block.next()) {
+            if (!block.text().contains(QStringLiteral("voltage")))
+                continue;
+            found = true;
+            const QTextLayout* layout = block.layout();
+            EXPECT_GT(layout->lineCount(), 1) << c.name;
+            const QRectF onPage = paged->documentLayout()->blockBoundingRect(block);
+            EXPECT_LE(onPage.right(), kPage.width()) << c.name;
+        }
+        EXPECT_TRUE(found) << c.name;
     }
 }
 
