@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Trelvane monitoring the charger simulator at the full line rate: 76-byte
+# frames back to back at 9600 baud (one every 80 ms), under Xvfb, started with
+# --port and --log and "start" clicked with xdotool, as a user would.
+#
+# Once the first record is in the log, the program's CPU time (utime + stime
+# from /proc/PID/stat, all its threads) is read over SECONDS of recording and
+# given as % of one core, per thread as well; peak memory is VmHWM from
+# /proc/PID/status at the end.
+#
+#   bench/monitor/run.sh [--build DIR] [--seconds N] [--detail]
+#
+# --detail shows the detail view instead of the overview while measuring.
+# Needs Xvfb and xdotool, and trelvane and trelvane-charger-sim built in DIR
+# (default: build).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="$here/build"
+seconds=60
+detail=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build="$(cd "$2" && pwd)"; shift 2 ;;
+    --seconds) seconds="$2"; shift 2 ;;
+    --detail) detail=1; shift ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+bin="$build/bin"
+for tool in Xvfb xdotool "$bin/trelvane" "$bin/trelvane-charger-sim"; do
+  command -v "$tool" >/dev/null || { echo "run.sh: $tool not found" >&2; exit 2; }
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/trelvane-monitor.XXXXXX")"
+ports="$work/ports"
+log="$work/charge.tvr"
+mkdir -p "$ports"
+port=7
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Waits until a command succeeds, for at most $1 seconds.
+wait_for() {
+  local limit=$(( $(date +%s) + $1 )); shift
+  until "$@"; do
+    [ "$(date +%s)" -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
+# -displayfd: the server picks a free display and writes its number.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.out" 2>&1 &
+pids+=($!)
+wait_for 15 test -s "$work/display" || { echo "run.sh: Xvfb did not start" >&2; cat "$work/xvfb.out" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+
+# A charge that outlasts start-up and the measurement.
+"$bin/trelvane-charger-sim" --register "$ports" --port "$port" --scenario charge-v1 --cells 4 \
+  --battery lipo --period-ms 80 --seconds $(( seconds + 120 )) --wait-for-reader 60 \
+  >"$work/simulator.out" 2>&1 &
+pids+=($!)
+wait_for 10 test -e "$ports/COM$port" || { echo "run.sh: the simulator did not start" >&2; cat "$work/simulator.out" >&2; exit 1; }
+
+TRELVANE_PORTS_DIR="$ports" "$bin/trelvane" --port "$port" --log "$log" >"$work/trelvane.out" 2>&1 &
+app=$!
+pids+=($app)
+
+# Both windows are titled "Trelvane"; the main window is the 1024 x 750 one.
+window_of_size() { # width height
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Trelvane$' 2>/dev/null); do
+    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: $1x$2\$"; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+control_dialog() { xdotool search --onlyvisible --name '^Trelvane$' 2>/dev/null | head -1 | grep -q .; }
+wait_for 20 control_dialog || { echo "run.sh: no control dialog" >&2; cat "$work/trelvane.out" >&2; exit 1; }
+control="$(xdotool search --onlyvisible --name '^Trelvane$' | head -1)"
+xdotool mousemove --sync --window "$control" 182 291 click 1    # "start"
+wait_for 20 window_of_size 1024 750 >/dev/null || { echo "run.sh: no main window" >&2; cat "$work/trelvane.out" >&2; exit 1; }
+main="$(window_of_size 1024 750)"
+if [ "$detail" = 1 ]; then
+  xdotool mousemove --sync --window "$main" 122 10 click 1      # "Detail Window"
+fi
+xdotool mousemove --sync 1200 780                                # out of the way: no pointer-over repaints
+
+log_records() { echo $(( $(stat -c %s "$log" 2>/dev/null || echo 0) / 64 )); }
+recording() { [ "$(log_records)" -ge 1 ]; }
+wait_for 30 recording || { echo "run.sh: nothing was recorded" >&2; cat "$work/trelvane.out" "$work/simulator.out" >&2; exit 1; }
+
+# utime + stime in clock ticks: of the process, or of one thread (task).
+cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "$1"; }
+thread_ticks() { # "tid name ticks" per thread
+  local task
+  for task in /proc/"$app"/task/*; do
+    echo "${task##*/} $(tr ' ' '_' <"$task/comm") $(cpu_ticks "$task/stat")"
+  done
+}
+hz="$(getconf CLK_TCK)"
+
+records0="$(log_records)"
+ticks0="$(cpu_ticks /proc/$app/stat)"
+threads0="$(thread_ticks)"
+t0="$(date +%s.%N)"
+sleep "$seconds"                                                 # the measurement itself
+ticks1="$(cpu_ticks /proc/$app/stat)"
+threads1="$(thread_ticks)"
+t1="$(date +%s.%N)"
+records1="$(log_records)"
+hwm="$(awk '/^VmHWM:/ { print $2 }' /proc/$app/status)"
+rss="$(awk '/^VmRSS:/ { print $2 }' /proc/$app/status)"
+kill -0 "$app" 2>/dev/null || { echo "run.sh: trelvane ended during the measurement" >&2; exit 1; }
+
+awk -v t0="$t0" -v t1="$t1" -v k0="$ticks0" -v k1="$ticks1" -v hz="$hz" -v hwm="$hwm" -v rss="$rss" \
+    -v r0="$records0" -v r1="$records1" -v view="$([ "$detail" = 1 ] && echo detail || echo overview)" 'BEGIN {
+  wall = t1 - t0; cpu = (k1 - k0) / hz
+  printf "view: %s; measured %.1f s of recording, %d records logged meanwhile\n", view, wall, r1 - r0
+  printf "CPU: %.2f s = %.2f %% of one core (target: under 2 %%)\n", cpu, 100 * cpu / wall
+  printf "peak memory (VmHWM): %.1f MB, resident at the end %.1f MB (target: under 100 MB)\n", hwm / 1024, rss / 1024
+}'
+echo "per thread (% of one core over the same time):"
+join <(sort -k1,1 <<<"$threads0") <(sort -k1,1 <<<"$threads1") | awk -v hz="$hz" -v t0="$t0" -v t1="$t1" '{
+  printf "  %-8s %-16s %6.2f %%\n", $1, $2, 100 * (($5 - $3) / hz) / (t1 - t0)
+}'
