@@ -151,7 +151,7 @@ public:
     {
         using uithreadcall_detail::NoValue;
         auto outcome = std::make_shared<uithreadcall_detail::Outcome<NoValue>>(NoValue{});
-        if (!dispatchVoid(std::move(start), outcome))
+        if (!dispatch<NoValue>(std::move(start), outcome))
             return false;
         return waitUntilDone([&] { return outcome->done; });
     }
@@ -177,21 +177,12 @@ private:
     // cancellation; true when done.
     bool waitUntilDone(const std::function<bool()>& isDone);
 
-    template <class R, class Start>
-    bool dispatch(Start start, const std::shared_ptr<uithreadcall_detail::Outcome<R>>& outcome)
+    // Queues start(done) with a fresh completion right for `outcome`.
+    template <class V, class Start>
+    bool dispatch(Start start, const std::shared_ptr<uithreadcall_detail::Outcome<V>>& outcome)
     {
-        Completion<R> done(std::make_shared<uithreadcall_detail::Token<R>>(core_, outcome));
-        return run([core = core_, start = std::move(start), done]() mutable {
-            if (!coreCancelled(*core))
-                start(done);
-        });
-    }
-
-    template <class Start>
-    bool dispatchVoid(Start start,
-                      const std::shared_ptr<uithreadcall_detail::Outcome<uithreadcall_detail::NoValue>>& outcome)
-    {
-        Completion<void> done(std::make_shared<uithreadcall_detail::Token<uithreadcall_detail::NoValue>>(core_, outcome));
+        using Done = std::conditional_t<std::is_same_v<V, uithreadcall_detail::NoValue>, Completion<void>, Completion<V>>;
+        Done done(std::make_shared<uithreadcall_detail::Token<V>>(core_, outcome));
         return run([core = core_, start = std::move(start), done]() mutable {
             if (!coreCancelled(*core))
                 start(done);

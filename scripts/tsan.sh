@@ -10,8 +10,8 @@ build="$here/build-tsan"
 cmake -S "$here" -B "$build" -DTRELVANE_TSAN=ON -DTRELVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j"$(nproc)" --target trelvane_core_tests trelvane_io_tests
 
-# Qt's own libraries are not instrumented; second_deadlock_stack helps read lock reports.
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+# Qt's own libraries are not instrumented (see tsan.supp); second_deadlock_stack helps read lock reports.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/scripts/tsan.supp${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 cd "$build"
 ctest --output-on-failure --timeout 300 \
   -R 'ReceiveThread|UiThreadCall|AcquisitionToLog|RecordingTick|LiveRecord' "$@"
