@@ -1,0 +1,163 @@
+#include "e2e/DesktopSession.h"
+
+#include "e2e/ToolRun.h"
+#include "e2e/WaitFor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+#ifndef TRELVANE_SOURCE_DIR
+#error TRELVANE_SOURCE_DIR names the source tree, for the bitmaps
+#endif
+
+void DesktopSession::SetUp()
+{
+    ASSERT_TRUE(work_.isValid());
+    // TRELVANE_E2E_KEEP=1 keeps the screenshots, logs and settings for a look afterwards.
+    if (qEnvironmentVariableIntValue("TRELVANE_E2E_KEEP") == 1) {
+        work_.setAutoRemove(false);
+        std::printf("desktop session files: %s\n", qPrintable(work_.path()));
+    }
+    ASSERT_TRUE(QDir(work_.path()).mkpath(QStringLiteral("ports")));
+    ASSERT_TRUE(QDir(work_.path()).mkpath(QStringLiteral("config")));
+    // Large enough for the main window at (0,0) and the centred control dialog.
+    const QString failure = xvfb_.start(1280, 1024);
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+
+    environment_ = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XAUTHORITY", "SESSION_MANAGER"})
+        environment_.remove(QString::fromLatin1(name));
+    environment_.insert(QStringLiteral("DISPLAY"), xvfb_.display());
+    environment_.insert(QStringLiteral("TRELVANE_PORTS_DIR"), path(QStringLiteral("ports")));
+    environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    xdo_ = std::make_unique<XDoTool>(environment_);
+    simulator_.setProcessEnvironment(environment_);
+    trelvane_.setProcessEnvironment(environment_);
+}
+
+void DesktopSession::TearDown()
+{
+    stopProcess(trelvane_);
+    stopProcess(simulator_);
+    xvfb_.stop();
+}
+
+void DesktopSession::stopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+::testing::AssertionResult DesktopSession::startSimulator(int port, const QStringList& options, const QString& sentLog)
+{
+    const QString ports = path(QStringLiteral("ports"));
+    simulator_.start(toolPath(QStringLiteral("trelvane-charger-sim")),
+                     options
+                         + QStringList{QStringLiteral("--register"), ports, QStringLiteral("--port"),
+                                       QString::number(port), QStringLiteral("--wait-for-reader"),
+                                       QStringLiteral("60"), QStringLiteral("--log"), sentLog});
+    if (!simulator_.waitForStarted(10000))
+        return ::testing::AssertionFailure() << "the simulator did not start";
+    const QString link = QDir(ports).filePath(QStringLiteral("COM%1").arg(port));
+    if (!waitFor([&] { return QFileInfo(link).isSymLink() || simulator_.state() == QProcess::NotRunning; }, 10000)
+        || simulator_.state() == QProcess::NotRunning)
+        return ::testing::AssertionFailure() << "COM" << port << " was not registered: "
+                                             << simulator_.readAllStandardError().toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult DesktopSession::startTrelvane(const QStringList& arguments)
+{
+    trelvane_.setProcessChannelMode(QProcess::MergedChannels);
+    trelvane_.start(toolPath(QStringLiteral("trelvane")), arguments);
+    if (!trelvane_.waitForStarted(10000))
+        return ::testing::AssertionFailure() << "trelvane did not start";
+    return ::testing::AssertionSuccess();
+}
+
+XDoTool::Window DesktopSession::waitForWindow(QSize size, int deadlineMs) const
+{
+    XDoTool::Window found;
+    waitFor(
+        [&] {
+            found = xdo_->windowOfSize(QStringLiteral("Trelvane"), size);
+            return found.id != 0;
+        },
+        deadlineMs, 100);
+    return found;
+}
+
+XDoTool::Window DesktopSession::waitForMessageBox(int deadlineMs) const
+{
+    XDoTool::Window found;
+    waitFor(
+        [&] {
+            for (const XDoTool::Window& window : xdo_->visibleWindows(QStringLiteral("Trelvane"))) {
+                const QSize size = window.geometry.size();
+                if (size != kMainWindowSize && size != kControlDialogSize) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        deadlineMs, 100);
+    return found;
+}
+
+ScreenShot DesktopSession::screenShot(const QString& name) const
+{
+    return ScreenShot::take(environment_, path(name + QStringLiteral(".png")));
+}
+
+bool DesktopSession::waitForTrelvaneExit(int deadlineMs)
+{
+    const bool ended = trelvane_.state() == QProcess::NotRunning || trelvane_.waitForFinished(deadlineMs);
+    trelvaneOutput_ += trelvane_.readAll();
+    return ended;
+}
+
+int DesktopSession::trelvaneExitCode() const
+{
+    return trelvane_.exitCode();
+}
+
+bool DesktopSession::trelvaneEndedNormally() const
+{
+    return trelvane_.state() == QProcess::NotRunning && trelvane_.exitStatus() == QProcess::NormalExit;
+}
+
+QString DesktopSession::trelvaneOutput()
+{
+    trelvaneOutput_ += trelvane_.readAll();
+    return QString::fromLocal8Bit(trelvaneOutput_);
+}
+
+QImage DesktopSession::viewBackground(int bitmapId)
+{
+    const QImage bitmap(QStringLiteral(TRELVANE_SOURCE_DIR "/res/bitmaps/%1.png").arg(bitmapId));
+    return bitmap.scaled(1024, 700, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+std::vector<MeasurementRecord> DesktopSession::readRecords(const QString& logPath, qint64* size)
+{
+    QFile file(logPath);
+    std::vector<MeasurementRecord> records;
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    const QByteArray bytes = file.readAll();
+    if (size)
+        *size = bytes.size();
+    for (qsizetype at = 0; at + static_cast<qsizetype>(kRecordSize) <= bytes.size(); at += kRecordSize)
+        records.push_back(fromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData() + at)));
+    return records;
+}
