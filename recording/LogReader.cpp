@@ -14,8 +14,10 @@ constexpr std::size_t kBlockBytes = LogReader::kBlockRecords * kRecordSize;
 
 LogReader::LogReader(const std::string& path)
 {
+    // Non-blocking only for the open: a FIFO without a writer would otherwise
+    // hold the caller here for ever before it can be told apart from a log.
     do {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) {
         error_ = std::generic_category().message(errno);
@@ -29,6 +31,19 @@ LogReader::LogReader(const std::string& path)
     // A directory opens fine but is not a log; say so before anything is read.
     if (S_ISDIR(st.st_mode)) {
         fail(EISDIR);
+        return;
+    }
+    // A log has an end and can be read twice. A pipe cannot be rewound and a
+    // device such as /dev/zero never ends, so replay would never return.
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        error_ = kNotRegular;
+        return;
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        fail(errno);
         return;
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -8,11 +8,14 @@
 #include <string>
 
 // Streams the whole 64-byte records of a log file in large blocks, so a long
-// log is read sequentially without being held in memory. A trailing fragment
+// log is read sequentially without being held in memory. Only regular files
+// are read: anything else may block or never end. A trailing fragment
 // shorter than a record is not delivered; its size is reported at the end.
 class LogReader {
 public:
     static constexpr std::size_t kBlockRecords = 2048; // 128 KiB per read
+    // error() for a path that names no regular file (a pipe, a device, a socket).
+    static constexpr const char* kNotRegular = "Not a regular file";
 
     explicit LogReader(const std::string& path);
     ~LogReader();
