@@ -28,15 +28,16 @@ void fitSpan(ChartState& state, std::int64_t n)
 ReplayReport readLogFile(const std::string& path, SampleHistory& history)
 {
     ReplayReport report;
+    ChartState& state = history.state();
+    // The history is emptied first, so a file that cannot be read shows no stale samples.
+    state.historyCount = 0;
+
     LogReader reader(path);
     if (!reader.isOpen()) {
         report.error = reader.error();
         return report;
     }
     report.opened = true;
-
-    ChartState& state = history.state();
-    state.historyCount = 0;
 
     // First pass: every record counts towards the axis ranges.
     std::int64_t n = 0;

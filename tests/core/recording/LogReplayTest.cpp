@@ -54,6 +54,10 @@ TEST(LogReplayTable, FilesOfManyLengthsGiveTheDocumentedState)
     } rows[] = {
         {0, 10, 1, 64, 0},      {1, 10, 1, 64, 1},       {10, 10, 1, 64, 10},     {11, 20, 1, 32, 11},
         {320, 320, 1, 2, 320},  {321, 640, 2, 2, 160},   {1000, 1280, 4, 2, 250}, {3600, 5120, 16, 2, 225},
+        // Both sides of every doubling.
+        {20, 20, 1, 32, 20},    {21, 40, 1, 16, 21},     {40, 40, 1, 16, 40},     {41, 80, 1, 8, 41},
+        {80, 80, 1, 8, 80},     {81, 160, 1, 4, 81},     {160, 160, 1, 4, 160},   {161, 320, 1, 2, 161},
+        {640, 640, 2, 2, 320},  {641, 1280, 4, 2, 160},  {1280, 1280, 4, 2, 320}, {1281, 2560, 8, 2, 160},
     };
     TempDir dir;
     for (const auto& row : rows) {
@@ -180,7 +184,7 @@ TEST(LogReplayOddFiles, StampsThatSelectTooManyRecordsNeverOverfillTheHistory)
     }
 }
 
-TEST(LogReplayOddFiles, UnreadableInputsChangeNothingAndGiveTheReason)
+TEST(LogReplayOddFiles, UnreadableInputsEmptyTheHistoryLeaveTheRestAndGiveTheReason)
 {
     TempDir dir;
     std::filesystem::create_directory(dir.file("folder.tvr"));
@@ -206,7 +210,7 @@ TEST(LogReplayOddFiles, UnreadableInputsChangeNothingAndGiveTheReason)
         const ReplayReport report = r.replay(c.path);
         EXPECT_FALSE(report.opened) << c.path;
         EXPECT_EQ(report.error, c.reason) << c.path;
-        EXPECT_EQ(r.state.historyCount, 3) << c.path;
+        EXPECT_EQ(r.state.historyCount, 0) << c.path; // emptied before the open
         EXPECT_EQ(r.state.timeSpan, 40) << c.path;
         EXPECT_EQ(r.state.range(Quantity::Voltage).maximum, 7.0f) << c.path;
         EXPECT_TRUE(r.host.calls.empty()) << c.path;
