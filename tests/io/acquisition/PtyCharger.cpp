@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 PtyCharger::PtyCharger(int portNumber)
+    : hadPortsDir_(qEnvironmentVariableIsSet("TRELVANE_PORTS_DIR"))
+    , savedPortsDir_(qgetenv("TRELVANE_PORTS_DIR"))
 {
     char slaveName[256] = {};
     if (openpty(&master_, &slave_, slaveName, nullptr, nullptr) != 0) {
@@ -30,6 +32,10 @@ PtyCharger::PtyCharger(int portNumber)
 
 PtyCharger::~PtyCharger()
 {
+    if (hadPortsDir_)
+        qputenv("TRELVANE_PORTS_DIR", savedPortsDir_);
+    else
+        qunsetenv("TRELVANE_PORTS_DIR");
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)

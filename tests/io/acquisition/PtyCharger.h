@@ -11,7 +11,7 @@
 class PtyCharger {
 public:
     // Creates the pair and the COM<portNumber> link, and points
-    // TRELVANE_PORTS_DIR at its folder.
+    // TRELVANE_PORTS_DIR at its folder until destroyed.
     explicit PtyCharger(int portNumber);
     ~PtyCharger();
     PtyCharger(const PtyCharger&) = delete;
@@ -32,4 +32,6 @@ private:
     int master_ = -1;
     int slave_ = -1; // kept open so the line keeps its data and settings
     bool linked_ = false;
+    bool hadPortsDir_ = false;
+    QByteArray savedPortsDir_;
 };
