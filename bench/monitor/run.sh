@@ -3,27 +3,31 @@
 # frames back to back at 9600 baud (one every 80 ms), under Xvfb, started with
 # --port and --log and "start" clicked with xdotool, as a user would.
 #
-# Once the first record is in the log, the program's CPU time (utime + stime
-# from /proc/PID/stat, all its threads) is read over SECONDS of recording and
-# given as % of one core, per thread as well; peak memory is VmHWM from
-# /proc/PID/status at the end.
+# Once the log holds RECORDS records (default 1), the program's CPU time
+# (utime + stime from /proc/PID/stat, all its threads) is read over SECONDS of
+# recording and given as % of one core, per thread as well; peak memory is
+# VmHWM from /proc/PID/status at the end.
 #
-#   bench/monitor/run.sh [--build DIR] [--seconds N] [--detail]
+#   bench/monitor/run.sh [--build DIR] [--seconds N] [--warm-up RECORDS] [--detail]
 #
-# --detail shows the detail view instead of the overview while measuring.
+# --warm-up 580 measures ticks 580 to 640, while the history holds 290 to 319
+# entries (it is halved at tick 640); --detail shows the detail view instead
+# of the overview.
 # Needs Xvfb and xdotool, and trelvane and trelvane-charger-sim built in DIR
 # (default: build).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$here/build"
 seconds=60
+warmup=1
 detail=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build="$(cd "$2" && pwd)"; shift 2 ;;
     --seconds) seconds="$2"; shift 2 ;;
+    --warm-up) warmup="$2"; shift 2 ;;
     --detail) detail=1; shift ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -64,7 +68,7 @@ export QT_QPA_PLATFORM=xcb
 
 # A charge that outlasts start-up and the measurement.
 "$bin/trelvane-charger-sim" --register "$ports" --port "$port" --scenario charge-v1 --cells 4 \
-  --battery lipo --period-ms 80 --seconds $(( seconds + 120 )) --wait-for-reader 60 \
+  --battery lipo --period-ms 80 --seconds $(( warmup + seconds + 120 )) --wait-for-reader 60 \
   >"$work/simulator.out" 2>&1 &
 pids+=($!)
 wait_for 10 test -e "$ports/COM$port" || { echo "run.sh: the simulator did not start" >&2; cat "$work/simulator.out" >&2; exit 1; }
@@ -96,8 +100,8 @@ fi
 xdotool mousemove --sync 1200 780                                # out of the way: no pointer-over repaints
 
 log_records() { echo $(( $(stat -c %s "$log" 2>/dev/null || echo 0) / 64 )); }
-recording() { [ "$(log_records)" -ge 1 ]; }
-wait_for 30 recording || { echo "run.sh: nothing was recorded" >&2; cat "$work/trelvane.out" "$work/simulator.out" >&2; exit 1; }
+recording() { [ "$(log_records)" -ge "$warmup" ]; }
+wait_for $(( warmup + 30 )) recording || { echo "run.sh: nothing was recorded" >&2; cat "$work/trelvane.out" "$work/simulator.out" >&2; exit 1; }
 
 # utime + stime in clock ticks: of the process, or of one thread (task).
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "$1"; }
