@@ -94,7 +94,10 @@ QString ManualPdfWriter::write(const QTextDocument& source, const QString& path)
         painter.save();
         painter.translate(body.left(), body.top() - index * body.height());
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(0, index * body.height(), body.width(), body.height());
+        // Layout positions are off by a fraction of a pixel at times; a window
+        // half a pixel higher keeps a picture that starts the next page from
+        // leaving a sliver at the foot of this one.
+        context.clip = QRectF(0, index * body.height() - 0.5, body.width(), body.height());
         context.palette.setColor(QPalette::Text, Qt::black);
         painter.setClipRect(context.clip);
         doc->documentLayout()->draw(&painter, context);

@@ -3,12 +3,15 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextOption>
 #include <QTextTable>
+#include <QUrl>
+#include <QVariant>
 
 #include <array>
 #include <utility>
@@ -25,6 +28,8 @@ const QColor kCodeShade(0xf0, 0xf0, 0xf0);
 const QColor kRuleColour(0x80, 0x80, 0x80);
 const QColor kHeaderShade(0xe3, 0xe8, 0xef);
 const QColor kNoteShade(0xf5, 0xf1, 0xe1);
+// Widest picture: a little less than the A4 text column.
+constexpr qreal kColumnWidth = 600;
 
 struct HeadingLook {
     qreal points;
@@ -66,6 +71,16 @@ std::vector<std::pair<QTextCursor, QTextCharFormat>> fragmentsOf(QTextDocument& 
         spans.emplace_back(cursor, fragment.charFormat());
     }
     return spans;
+}
+
+// The picture a document names, loaded through the document (relative names
+// resolve against its base URL); null when it cannot be loaded.
+QImage imageOf(QTextDocument& doc, const QString& name)
+{
+    const QVariant resource = doc.resource(QTextDocument::ImageResource, QUrl(name));
+    if (resource.canConvert<QImage>() && resource.typeId() != QMetaType::QByteArray)
+        return resource.value<QImage>();
+    return QImage::fromData(resource.toByteArray());
 }
 
 bool isQuote(const QTextBlock& block)
@@ -139,8 +154,10 @@ void styleInlineCode(QTextDocument& doc, const QTextBlock& block)
 
 } // namespace
 
-void ManualTypesetter::typeset(const QString& markdown, QTextDocument& doc) const
+void ManualTypesetter::typeset(const QString& markdown, QTextDocument& doc, const QUrl& source) const
 {
+    doc.setMetaInformation(QTextDocument::DocumentUrl, source.toString());
+    doc.setBaseUrl(source);
     QFont body(kBodyFamily);
     body.setPointSizeF(kBodyPoints);
     doc.setDefaultFont(body);
@@ -152,6 +169,7 @@ void ManualTypesetter::typeset(const QString& markdown, QTextDocument& doc) cons
     doc.setDocumentMargin(0);
     styleBlocks(doc);
     styleTables(doc.rootFrame());
+    fitImages(doc);
 }
 
 void ManualTypesetter::styleBlocks(QTextDocument& doc) const
@@ -201,6 +219,36 @@ void ManualTypesetter::styleTables(QTextFrame* frame) const
         }
         styleTables(child);
     }
+}
+
+void ManualTypesetter::fitImages(QTextDocument& doc) const
+{
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto& [cursor, chars] : fragmentsOf(doc, block)) {
+            if (!chars.isImageFormat())
+                continue;
+            QTextImageFormat image = chars.toImageFormat();
+            const QSizeF natural = imageOf(doc, image.name()).size();
+            if (natural.width() <= kColumnWidth)
+                continue;
+            image.setWidth(kColumnWidth);
+            image.setHeight(natural.height() * kColumnWidth / natural.width());
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
+QStringList ManualTypesetter::missingImages(QTextDocument& doc)
+{
+    QStringList missing;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat chars = it.fragment().charFormat();
+            if (chars.isImageFormat() && imageOf(doc, chars.toImageFormat().name()).isNull())
+                missing << chars.toImageFormat().name();
+        }
+    }
+    return missing;
 }
 
 QString ManualTypesetter::firstHeading(const QTextDocument& doc)

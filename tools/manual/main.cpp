@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -53,7 +54,12 @@ int main(int argc, char** argv)
     }
 
     QTextDocument doc;
-    ManualTypesetter().typeset(markdown, doc);
+    ManualTypesetter().typeset(markdown, doc, QUrl::fromLocalFile(QFileInfo(args[1]).absoluteFilePath()));
+    const QStringList missing = ManualTypesetter::missingImages(doc);
+    if (!missing.isEmpty()) {
+        fail(QStringLiteral("%1: cannot load the picture %2").arg(args[1], missing.join(QStringLiteral(", "))));
+        return 1;
+    }
     QString title = ManualTypesetter::firstHeading(doc);
     if (title.isEmpty())
         title = QFileInfo(args[1]).completeBaseName();

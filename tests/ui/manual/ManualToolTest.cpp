@@ -101,7 +101,9 @@ TEST(ManualTool, FailuresGiveTheirExitCodeAndKeepTheTarget)
     const QString missing = dir.filePath(QStringLiteral("missing.md"));
     const QString target = dir.filePath(QStringLiteral("target.pdf"));
     const QString unwritable = dir.filePath(QStringLiteral("no-such-folder/out.pdf"));
+    const QString withMissingPicture = dir.filePath(QStringLiteral("picture.md"));
     ASSERT_TRUE(writeFile(in, "# Title\n"));
+    ASSERT_TRUE(writeFile(withMissingPicture, "# Title\n\n![shot](no-such-shot.png)\n"));
 
     struct Case {
         const char* name;
@@ -114,6 +116,7 @@ TEST(ManualTool, FailuresGiveTheirExitCodeAndKeepTheTarget)
         {"one argument", {in}, 2, QStringLiteral("usage")},
         {"missing input", {missing, target}, 1, missing},
         {"unwritable output", {in, unwritable}, 1, unwritable},
+        {"missing picture", {withMissingPicture, target}, 1, QStringLiteral("no-such-shot.png")},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(writeFile(target, "previous manual"));

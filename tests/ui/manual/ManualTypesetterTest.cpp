@@ -1,16 +1,23 @@
 // Print styling of the user manual: heading sizes win over the Markdown
 // importer's relative sizes, code gets the code face and one unbroken shade,
-// tables get a bold header row that repeats on every page.
+// tables get a bold header row that repeats on every page, pictures are
+// found beside the Markdown file and fitted to the text column.
 #include "tools/manual/ManualTypesetter.h"
 
+#include <QDir>
 #include <QFont>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -41,6 +48,19 @@ QTextBlock blockOf(const QTextDocument& doc, const QString& text)
     }
     ADD_FAILURE() << "no block reads " << text.toStdString();
     return {};
+}
+
+// Image formats by picture name, in document order.
+std::vector<QTextImageFormat> imagesOf(const QTextDocument& doc)
+{
+    std::vector<QTextImageFormat> images;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat())
+                images.push_back(it.fragment().charFormat().toImageFormat());
+        }
+    }
+    return images;
 }
 
 QTextTable* firstTable(const QTextDocument& doc)
@@ -125,4 +145,27 @@ TEST(ManualTypesetter, FirstTopLevelHeadingIsTheTitle)
     QTextDocument without;
     typeset(without, "## Only a section\n\nText.\n");
     EXPECT_EQ(ManualTypesetter::firstHeading(without), QString());
+}
+
+TEST(ManualTypesetter, PicturesBesideTheSourceAreFittedToTheColumnAndMissingOnesReported)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage wide(1200, 300, QImage::Format_RGB32);
+    wide.fill(Qt::darkGray);
+    ASSERT_TRUE(wide.save(dir.filePath(QStringLiteral("wide.png"))));
+    QImage narrow(100, 50, QImage::Format_RGB32);
+    narrow.fill(Qt::gray);
+    ASSERT_TRUE(narrow.save(dir.filePath(QStringLiteral("narrow.png"))));
+
+    QTextDocument doc;
+    ManualTypesetter().typeset(QStringLiteral("![w](wide.png)\n\n![n](narrow.png)\n\n![m](gone.png)\n"), doc,
+                               QUrl::fromLocalFile(dir.filePath(QStringLiteral("manual.md"))));
+    const std::vector<QTextImageFormat> images = imagesOf(doc);
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_GT(images[0].width(), 0);
+    EXPECT_LT(images[0].width(), 1200);
+    EXPECT_DOUBLE_EQ(images[0].height() * 4, images[0].width()); // the 4:1 shape is kept
+    EXPECT_FALSE(images[1].hasProperty(QTextFormat::ImageWidth)); // small enough as it is
+    EXPECT_EQ(ManualTypesetter::missingImages(doc), QStringList{QStringLiteral("gone.png")});
 }
