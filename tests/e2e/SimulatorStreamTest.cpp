@@ -110,7 +110,8 @@ TEST(SimulatorStream, ChargesFollowTheFrameTables)
             EXPECT_EQ(f[std::size_t(v2 ? 2 : 23)], c.batteryByte);
             const bool last = i + 1 == s.frames.size();
             const int marker = f[std::size_t(markerAt)];
-            const int expectedMarker = last ? 0x80 : v2 ? 0x81 : i == 0 ? 0x81 : 0x82;
+            // 112-byte frames: state byte = charge mode + 129, so 0x82 while charging.
+            const int expectedMarker = last ? 0x80 : v2 ? 0x82 : i == 0 ? 0x81 : 0x82;
             EXPECT_EQ(marker, expectedMarker) << "frame " << i;
             if (!v2) {
                 EXPECT_EQ(f[8], 0x81) << "chargeMode 1 while charging";

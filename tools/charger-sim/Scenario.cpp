@@ -8,7 +8,9 @@ namespace {
 constexpr std::uint8_t kStart = 0x81;
 constexpr std::uint8_t kEnd = 0x80;
 constexpr std::uint8_t kRunning = 0x82;      // 76-byte frames: neither start nor end
-constexpr std::uint8_t kV2Charging = 0x81;   // 112-byte frames while a charge runs
+// 112-byte frames carry the charge mode in their state byte as mode + 129: 0x82
+// while charging, 0x81 while discharging (0x80 is the end frame).
+constexpr std::uint8_t kV2StateBase = 129;
 constexpr int kChargeModeCharging = 1;
 constexpr int kChargeModeDischarging = 0;
 constexpr int kIdleEndFrameEvery = 4;        // idle 76-byte stream: every 4th frame an end frame
@@ -118,7 +120,8 @@ void Scenario::playCharge(Direction direction, bool withEnd, double fraction)
     PackState state;
     for (int i = 0; i < frames; ++i) {
         state = model.step(double(i) / double(framesPerCharge_ - 1));
-        std::uint8_t marker = options_.variant == 2 ? kV2Charging : i == 0 ? kStart : kRunning;
+        const std::uint8_t marker = options_.variant == 2 ? static_cast<std::uint8_t>(kV2StateBase + mode)
+                                                          : i == 0 ? kStart : kRunning;
         const FrameBuilder frame = frameAt(state, marker, mode);
         addFrame(frame);
         addAfterFrame(i, frame);
