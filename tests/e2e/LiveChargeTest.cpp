@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cmath>
 #include <set>
 
 namespace {
@@ -37,13 +36,10 @@ QRect cellRowRect(const XDoTool::Window& main, int row)
     return QRect(820, 85 + 35 * (row - 1), 160, 14).translated(main.geometry.topLeft() + QPoint(0, 20));
 }
 
-// What the simulator wrote in its CSV, per column, for the frames it sent.
+// The frames the simulator logged as sent, as the records they decode to.
 struct SentFrames {
     std::set<QString> kinds;
-    std::vector<double> voltages;
-    std::set<int> capacities;
-    std::set<int> batteryTypes;
-    int cellColumnsNonZero[8] = {};
+    std::vector<MeasurementRecord> records; // start and running frames
 };
 
 SentFrames readSent(const QString& csvPath)
@@ -60,21 +56,28 @@ SentFrames readSent(const QString& csvPath)
         sent.kinds.insert(kind);
         if (kind != "running" && kind != "start")
             continue;
-        sent.voltages.push_back(c[4].toDouble());
-        sent.capacities.insert(c[7].toInt());
-        sent.batteryTypes.insert(c[16].toInt());
-        for (int cell = 0; cell < 8; ++cell) {
-            if (c[8 + cell].toDouble() != 0.0)
-                ++sent.cellColumnsNonZero[cell];
-        }
+        // The CSV prints floats with nine significant digits: they read back exactly.
+        MeasurementRecord r;
+        r.auxValue = c[3].toFloat();
+        r.voltage = c[4].toFloat();
+        r.current = c[5].toFloat();
+        r.temperature = c[6].toFloat();
+        r.capacity = c[7].toInt();
+        for (int cell = 0; cell < 8; ++cell)
+            r.cellVoltage[cell] = c[8 + cell].toFloat();
+        r.batteryType = c[16].toInt();
+        r.chargeMode = c[17].toInt();
+        sent.records.push_back(r);
     }
     return sent;
 }
 
-bool wasSent(const SentFrames& sent, double voltage)
+// Whether `logged` is one of the frames sent, apart from its stamp.
+bool wasSent(const SentFrames& sent, MeasurementRecord logged)
 {
-    for (double v : sent.voltages) {
-        if (std::fabs(v - voltage) < 0.006) // the CSV prints two decimals
+    logged.elapsedSeconds = 0;
+    for (const MeasurementRecord& r : sent.records) {
+        if (sameBits(r, logged))
             return true;
     }
     return false;
@@ -135,17 +138,16 @@ TEST_F(LiveCharge, RecordsOneStampedRecordPerSecondAndShowsItUntilExit)
     EXPECT_EQ(size % 64, 0);
     ASSERT_GE(records.size(), 4u);
     EXPECT_LE(records.size(), 9u); // a 6 s charge cannot fill more seconds than that
+    EXPECT_GT(records.back().capacity, records.front().capacity) << "the same frame logged every second";
     const SentFrames sent = readSent(sentCsv);
     ASSERT_TRUE(sent.kinds.count(QStringLiteral("end"))) << "the simulator sent no end frame";
     for (std::size_t i = 0; i < records.size(); ++i) {
         const MeasurementRecord& r = records[i];
         SCOPED_TRACE(::testing::Message() << "record " << i + 1);
         EXPECT_EQ(r.elapsedSeconds, static_cast<int>(i) + 1);
-        EXPECT_TRUE(wasSent(sent, r.voltage)) << r.voltage;
+        EXPECT_TRUE(wasSent(sent, r)) << "voltage " << r.voltage << ", capacity " << r.capacity;
         EXPECT_GT(r.voltage, 1.0f);
         EXPECT_LT(r.voltage, 40.0f);
-        EXPECT_TRUE(sent.capacities.count(r.capacity)) << r.capacity;
-        EXPECT_TRUE(sent.batteryTypes.count(r.batteryType)) << r.batteryType;
         EXPECT_EQ(r.chargeMode, 1);
         for (int cell = 0; cell < 4; ++cell) {
             EXPECT_GT(r.cellVoltage[cell], 2.5f) << "cell " << cell + 1;
