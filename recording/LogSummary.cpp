@@ -1,4 +1,5 @@
 #include "recording/LogSummary.h"
+#include "recording/SilentRecordingHost.h"
 
 #include "recording/LogReader.h"
 #include "recording/RecordingHost.h"
@@ -8,15 +9,6 @@
 
 namespace {
 
-// Replay outside the program: no windows to tell anything.
-class SilentHost : public RecordingHost {
-public:
-    void showCellIndicators(int) override {}
-    void transferOverviewData() override {}
-    void invalidate(View) override {}
-    void logWriteFailed(const std::string&, const std::string&) override {}
-    void logWriteRecovered(const std::string&) override {}
-};
 
 constexpr const char* kFieldNames[LogSummary::kFieldCount] = {
     "voltage", "current", "capacity", "temperature", "cell1", "cell2",
@@ -79,7 +71,7 @@ bool LogSummary::read(const std::string& path)
         return false;
     }
 
-    SilentHost host;
+    SilentRecordingHost host;
     words_.runMode = RunMode::Replay;
     SampleHistory history(chart_, words_, host);
     replay_ = readLogFile(path, history);

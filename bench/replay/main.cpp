@@ -1,6 +1,7 @@
 // Replay of a 1,000,000-record log against a plain sequential read of the same
 // file. Usage: bench-replay [RECORDS] [RUNS]
 #include "acquisition/SharedWords.h"
+#include "recording/SilentRecordingHost.h"
 #include "recording/LogReplay.h"
 #include "recording/RecordingHost.h"
 #include "recording/SampleHistory.h"
@@ -50,14 +51,6 @@ Timing timed(Work&& work)
     return {std::chrono::duration<double>(Clock::now() - start).count(), cpuNow() - cpu};
 }
 
-class SilentHost : public RecordingHost {
-public:
-    void showCellIndicators(int) override {}
-    void transferOverviewData() override {}
-    void invalidate(View) override {}
-    void logWriteFailed(const std::string&, const std::string&) override {}
-    void logWriteRecovered(const std::string&) override {}
-};
 
 bool writeLog(const std::string& path, long records)
 {
@@ -111,7 +104,7 @@ Timing replay(const std::string& path, long expected)
     ChartState state;
     SharedWords words;
     words.runMode = RunMode::Replay;
-    SilentHost host;
+    SilentRecordingHost host;
     SampleHistory history(state, words, host);
     ReplayReport report;
     const Timing timing = timed([&] { report = readLogFile(path, history); });

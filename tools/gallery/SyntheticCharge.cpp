@@ -1,4 +1,5 @@
 #include "SyntheticCharge.h"
+#include "recording/SilentRecordingHost.h"
 
 #include "acquisition/SharedWords.h"
 #include "recording/LogReplay.h"
@@ -11,15 +12,6 @@
 
 namespace {
 
-// The gallery has no windows to tell.
-class SilentHost : public RecordingHost {
-public:
-    void showCellIndicators(int) override {}
-    void transferOverviewData() override {}
-    void invalidate(View) override {}
-    void logWriteFailed(const std::string&, const std::string&) override {}
-    void logWriteRecovered(const std::string&) override {}
-};
 
 constexpr int kCells = 4;
 constexpr double kChargeCurrent = 2.0;   // A, constant-current phase
@@ -69,7 +61,7 @@ bool SyntheticCharge::replay(const std::string& path, ChartState& state)
 {
     SharedWords words;
     words.runMode.store(RunMode::Replay);
-    SilentHost host;
+    SilentRecordingHost host;
     SampleHistory history(state, words, host);
     const ReplayReport report = readLogFile(path, history);
     return report.opened && report.error.empty();
