@@ -14,11 +14,14 @@ std::string reasonOf(int error)
     return std::generic_category().message(error);
 }
 
+// Non-blocking: the tick runs on the user-interface thread, and a FIFO with
+// no reader would otherwise hold it in open() for ever. On a regular file the
+// flag changes nothing.
 int openRetrying(const char* path, int flags)
 {
     int fd;
     do {
-        fd = ::open(path, flags | O_CLOEXEC, 0666);
+        fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

@@ -1,8 +1,10 @@
 // Log files on disk: creating and emptying, appending bit-identical records,
-// the system's reason on failure, a failed write leaving no partial record,
-// and the file surviving a process killed at any moment between appends.
+// the system's reason on failure (a FIFO nobody reads fails at once), a
+// failed write leaving no partial record, and the file surviving a process
+// killed at any moment between appends.
 #include "recording/LogFile.h"
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +83,20 @@ TEST(LogFileAppend, FailsWithTheSystemReasonAndWritesNothingElsewhere)
     TempDir dir;
     EXPECT_EQ(LogAppender(dir.file("missing/run.tvr")).append(stamped(1)), std::strerror(ENOENT));
     EXPECT_EQ(LogAppender(dir.path()).append(stamped(1)), std::strerror(EISDIR));
+}
+
+TEST(LogFileAppend, FifoWithoutAReaderFailsAtOnceInsteadOfBlocking)
+{
+    // The tick runs on the user-interface thread; a save path naming a FIFO
+    // that nobody reads must not freeze it.
+    TempDir dir;
+    const std::string fifo = dir.file("pipe.tvr");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int status = exitStatusWithin(20, [&] {
+        return createLogFile(fifo) == std::strerror(ENXIO)
+            && LogAppender(fifo).append(stamped(1)) == std::strerror(ENXIO);
+    });
+    EXPECT_EQ(status, 0) << (status == -1 ? "blocked" : "no failure reported");
 }
 
 TEST(LogFileAppend, WriteCutShortByTheFileSizeLimitLeavesOnlyWholeRecords)

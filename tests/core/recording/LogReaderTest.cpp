@@ -5,35 +5,16 @@
 #include "recording/LogReplay.h"
 #include "recording/LogSummary.h"
 
+#include "ChildProcess.h"
 #include "FakeRecordingHost.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-// Runs `check` in a child that the kernel kills if it is still running after
-// `seconds`; returns the child's exit status, or -1 if it did not end by itself.
-int exitStatusWithin(unsigned seconds, const std::function<bool()>& check)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -2;
-    if (child == 0) {
-        ::alarm(seconds);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child)
-        return -2;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 struct Input {
     const char* name;
