@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -136,8 +137,11 @@ int dumpLink(const DumpOptions& options, const FrameCsvFormatter& formatter)
         link.abort();
 
     using Clock = GuardedByteSource::Clock;
+    // Longer idle limits mean "never"; converted to clock ticks they would
+    // overflow and put the deadline in the past.
+    constexpr double kLongestIdleSeconds = 1e9; // about 31 years
     const auto idle = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(options.idleExitSeconds));
+        std::chrono::duration<double>(std::min(options.idleExitSeconds, kLongestIdleSeconds)));
     auto armIdle = [&](GuardedByteSource& guard) {
         if (options.idleExitSeconds > 0)
             guard.setDeadline(Clock::now() + idle);

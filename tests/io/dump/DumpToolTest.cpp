@@ -241,6 +241,24 @@ TEST_F(DumpTool, DeviceDumpEndsAfterTheFrameLimit)
     EXPECT_EQ(run.lines, (std::vector<std::string>{kStartLine112, kStartLine112}));
 }
 
+TEST_F(DumpTool, IdleLimitBeyondTheClocksRangeStillWaitsForFrames)
+{
+    // 1e10 s is more nanoseconds than the clock holds: the limit must not wrap
+    // into a deadline that has already passed.
+    for (const QString& seconds : {QStringLiteral("1e10"), QStringLiteral("1e300")}) {
+        SCOPED_TRACE(seconds.toStdString());
+        PseudoTerminal pty;
+        ASSERT_TRUE(pty.ok());
+        QProcess process;
+        process.start(kDump, {"--device", pty.slavePath(), "--idle-exit", seconds, "--frames", "1"});
+        ASSERT_TRUE(waitForHeader(process));
+        ASSERT_TRUE(pty.write(startFrame112()));
+        const DumpRun run = finish(process);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.lines, std::vector<std::string>{kStartLine112});
+    }
+}
+
 TEST_F(DumpTool, DeviceDumpEndsOnSigterm)
 {
     PseudoTerminal pty;
