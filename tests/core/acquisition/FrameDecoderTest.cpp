@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -221,10 +223,17 @@ public:
     bool lockHeldDuringCall = false;
 
 private:
+    // A copy from another thread must get the lock. The thread is detached so
+    // that a held lock fails the test instead of hanging it in a join.
     void noteLockFree()
     {
-        auto copy = std::async(std::launch::async, [this] { return live_.copy(); });
-        if (copy.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+        auto copied = std::make_shared<std::promise<void>>();
+        std::future<void> done = copied->get_future();
+        std::thread([this, copied] {
+            live_.copy();
+            copied->set_value();
+        }).detach();
+        if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
             lockHeldDuringCall = true;
     }
 
