@@ -182,16 +182,28 @@ TEST_F(ImageButtonFixture, FullSetUpTakesTheSizeOfImageInAndShortSetUpKeepsItsOw
     }
 }
 
-TEST_F(ImageButtonFixture, ProgramBitmapsGiveTheLargeAndSmallButtonSizes)
+TEST_F(ImageButtonFixture, ProgramBitmapsGiveButtonSizesAndLetTheOwnerShowThroughTheirWhite)
 {
     if (loadBitmap(151).isNull() || loadBitmap(145).isNull())
         GTEST_SKIP() << "program bitmaps not compiled in";
-    CImageButton large(QStringLiteral("Exit"), &host);
-    large.fullSetUp(151, 152);
-    EXPECT_EQ(large.size(), QSize(82, 26));
-    CImageButton small(QStringLiteral("SAVE"), &host);
-    small.fullSetUp(145, 146);
-    EXPECT_EQ(small.size(), QSize(56, 33));
+    auto* large = new CImageButton(QStringLiteral("Exit"), &host);
+    large->move(10, 10);
+    large->fullSetUp(151, 152);
+    EXPECT_EQ(large->size(), QSize(82, 26));
+    auto* small = new CImageButton(QStringLiteral("SAVE"), &host);
+    small->move(120, 10);
+    small->fullSetUp(145, 146);
+    EXPECT_EQ(small->size(), QSize(56, 33));
+    showActive();
+
+    // Upper corners of both out images are white.
+    EXPECT_EQ(shotOf(large).pixel(0, 0), rgb(kBackdrop));
+    EXPECT_EQ(shotOf(small).pixel(0, 0), rgb(kBackdrop));
+    EXPECT_EQ(shotOf(small).pixel(55, 0), rgb(kBackdrop));
+    // Image in of the large buttons has a white bottom row.
+    enter(large);
+    EXPECT_EQ(shotOf(large).pixel(40, 25), rgb(kBackdrop));
+    EXPECT_NE(shotOf(large).pixel(40, 12), rgb(kBackdrop));
 }
 
 TEST_F(ImageButtonFixture, FullSetUpAtRestShowsImageOutCutOffOverTheOwnersBackground)
