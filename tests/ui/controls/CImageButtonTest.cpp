@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -276,6 +277,18 @@ TEST_F(ImageButtonFixture, MovementStartsAndEndsPointerOverUnlessADragCameFromOu
     // While the button holds the mouse, moves also arrive from outside it.
     move(button, {90, 10}, Qt::LeftButton);
     EXPECT_FALSE(button->pointerOver());
+
+    // Entering while the left button, pressed on the owner, is still down.
+    QWindow* window = host.windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint onOwner(200, 100);
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, onOwner);
+    ASSERT_TRUE(QGuiApplication::mouseButtons() & Qt::LeftButton);
+    enter(button);
+    EXPECT_FALSE(button->pointerOver());
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, onOwner);
+    enter(button);
+    EXPECT_TRUE(button->pointerOver());
 }
 
 TEST_F(ImageButtonFixture, ImageAndCaptionMoveByThePressShiftWhileHeldDown)
