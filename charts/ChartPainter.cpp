@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <QPaintDevice>
 #include <QPen>
-#include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 constexpr int kTimeTicks = 10;
@@ -77,15 +77,31 @@ void ChartPainter::drawLine(int x1, int y1, int x2, int y2, const QColor& colour
         ChartMath::linePixels(x1, y1, x2, y2, 0, 0, device->width(), device->height());
     if (pixels.empty())
         return;
-    QPolygon points;
-    points.reserve(static_cast<int>(pixels.size()));
-    for (const ChartMath::Pixel& p : pixels)
-        points.append(QPoint(p.x, p.y));
+    // Consecutive pixels of a thin line form runs along a row (flat lines) or a
+    // column (steep ones): one fill per run instead of one point per pixel.
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= pixels.size(); ++i) {
+        if (i < pixels.size()) {
+            const ChartMath::Pixel& first = pixels[start];
+            const ChartMath::Pixel& previous = pixels[i - 1];
+            const ChartMath::Pixel& next = pixels[i];
+            const bool column = next.x == first.x && std::abs(next.y - previous.y) == 1;
+            const bool row = next.y == first.y && std::abs(next.x - previous.x) == 1;
+            if (column || row)
+                continue;
+        }
+        const ChartMath::Pixel& a = pixels[start];
+        const ChartMath::Pixel& b = pixels[i - 1];
+        const QPoint topLeft(std::min(a.x, b.x), std::min(a.y, b.y));
+        const QPoint bottomRight(std::max(a.x, b.x), std::max(a.y, b.y));
+        painter_.fillRect(QRect(topLeft, bottomRight), colour);
+        start = i;
+    }
+    // The painter is left as drawing the points left it: with the line's pen.
     QPen pen(colour);
     pen.setWidth(1);
     pen.setCosmetic(true);
     painter_.setPen(pen);
-    painter_.drawPoints(points);
 }
 
 void ChartPainter::drawTimeAxis(const PlotRect& plot, int timeSpan)
