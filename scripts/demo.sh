@@ -40,9 +40,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A lithium charge of four cells on a pseudo-terminal registered as COM7.
+# A two-minute lithium charge of four cells on a pseudo-terminal registered as COM7.
 "$bin/trelvane-charger-sim" --register "$ports" --port "$port" --scenario charge-v1 \
-  --cells 4 --battery lipo --seconds 3600 --wait-for-reader 120 >"$work/simulator.out" 2>&1 &
+  --cells 4 --battery lipo --seconds 120 --wait-for-reader 120 >"$work/simulator.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -e "$ports/COM$port" ] && break; sleep 0.1; done
 [ -e "$ports/COM$port" ] || { echo "demo.sh: the simulator did not start:" >&2; cat "$work/simulator.out" >&2; exit 1; }
@@ -56,40 +56,63 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exit 0
 fi
 
-# No display: run under Xvfb and drive the windows with xdotool.
-display=":$(( 90 + RANDOM % 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+# No display: run under a private Xvfb, on a display number it picks itself,
+# with settings kept out of the user's own, and drive the windows with xdotool.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.out" 2>&1 &
 pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "demo.sh: Xvfb did not start:" >&2; cat "$work/xvfb.out" >&2; exit 1; }
+export DISPLAY=":$(tr -dc 0-9 <"$work/display")"
+unset XAUTHORITY
+export XDG_CONFIG_HOME="$work/config"
 
 "$bin/trelvane" --port "$port" --log "$log" >"$work/trelvane.out" 2>&1 &
 app=$!
 pids+=($app)
 
-window_of() { xdotool search --sync --onlyvisible --name '^Trelvane$' 2>/dev/null | tail -1; }
-click_in() { # window x y
-  xdotool mousemove --window "$1" "$2" "$3" click 1
+# The visible window titled "Trelvane" of the given size (the control dialog
+# and the main window share the title); waits up to 20 s.
+window_of_size() { # width height
+  local id geometry
+  for _ in $(seq 200); do
+    for id in $(xdotool search --onlyvisible --name '^Trelvane$' 2>/dev/null); do
+      geometry="$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: //p')"
+      [ "$geometry" = "$1x$2" ] && { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  echo "demo.sh: no $1x$2 Trelvane window:" >&2; cat "$work/trelvane.out" >&2
+  return 1
 }
-shot() { "$bin/trelvane-xshot" "$shots/$1.png" && echo "  $shots/$1.png"; }
+records() { echo $(( $(stat -c %s "$log" 2>/dev/null || echo 0) / 64 )); }
+wait_for_records() { # count: one record a second while the charge is recorded
+  for _ in $(seq $(( $1 * 20 + 100 ))); do [ "$(records)" -ge "$1" ] && return 0; sleep 0.1; done
+  echo "demo.sh: only $(records) records were logged" >&2
+  return 1
+}
+click_in() { # window x y
+  xdotool mousemove --sync --window "$1" "$2" "$3" click 1
+}
+shot() { # name window
+  "$bin/trelvane-xshot" "$shots/$1.png" "$2" && echo "  $shots/$1.png"
+}
 
 echo "Running the demo under Xvfb for about $seconds seconds; screenshots:"
-control="$(timeout 20 bash -c "$(declare -f window_of); window_of")"
-sleep 1
-shot control-dialog
+control="$(window_of_size 580 334)"
+sleep 0.5                              # let the first paint land
+shot control-dialog "$control"
 click_in "$control" 182 291            # "start"
 
-sleep 2
-main="$(timeout 20 bash -c "$(declare -f window_of); window_of")"
-sleep $(( seconds / 2 ))
-shot overview
+main="$(window_of_size 1024 750)"
+wait_for_records $(( seconds / 2 ))
+shot overview "$main"
 click_in "$main" 122 10                # "Detail Window"
-sleep 1
+wait_for_records $(( seconds / 2 + 1 ))
 click_in "$main" 420 $(( 20 + 325 ))   # a cross-hair in the plot
-sleep $(( seconds / 2 - 3 ))
-shot detail-view
+wait_for_records $(( seconds - 2 ))
+shot detail-view "$main"
 click_in "$main" 41 10                 # back to "Overview"
-sleep 1
+wait_for_records $(( seconds - 1 ))
 click_in "$main" $(( 856 + 41 )) $(( 20 + 610 + 13 ))   # "Exit"
 
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
