@@ -24,6 +24,7 @@
 #include "recording/SampleHistory.h"
 
 #include <QApplication>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -165,12 +166,13 @@ int main(int argc, char** argv)
     };
 
     CDetailPanel* detail = window.detail();
+    QPixmap detailTarget(detail->size()); // allocated once, like a backing store
     const std::vector<Scenario> scenarios{
         {"tick alone (no paint)", [&] { window.showOverview(); }, {}, {}},
         {"tick + overview view repaint", [&] { window.showOverview(); }, overviewViews, {}},
         {"tick + detail view repaint", [&] { window.showDetail(); }, {detail}, {}},
         {"tick + all six views", [&] { window.showOverview(); }, overviewViews,
-         [&] { detail->grab(); }}, // the hidden detail view painted as well
+         [&] { detail->render(&detailTarget); }}, // the hidden detail view painted as well
     };
 
     std::printf("log in %s\nticks: %d per scenario (medians, p10..p90 in brackets)\n", dir.path().c_str(), ticks);
