@@ -164,5 +164,5 @@ void CControlDlg::onRead()
 void CControlDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(rect(), loadBitmap(140));
+    drawStretchedBitmap(painter, rect(), 140);
 }

@@ -37,9 +37,7 @@ QColor ChartPainter::toQColor(ChartColour colour)
 
 void ChartPainter::drawBackground(int bitmapId, const QRect& client)
 {
-    const QPixmap bitmap = loadBitmap(bitmapId);
-    if (!bitmap.isNull())
-        painter_.drawPixmap(client, bitmap);
+    drawStretchedBitmap(painter_, client, bitmapId);
 }
 
 void ChartPainter::drawText(ChartPoint at, const QString& text)

@@ -108,7 +108,7 @@ void COverviewPanel::paintEvent(QPaintEvent*)
     eraseRequested_ = false;
     noEraseRequested_ = false;
     if (erase)
-        painter.drawPixmap(rect(), loadBitmap(150));
+        drawStretchedBitmap(painter, rect(), 150);
     painter.setPen(Qt::white);
     paintLamp(painter);
     paintCells(painter);

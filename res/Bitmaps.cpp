@@ -1,5 +1,6 @@
 #include "res/Bitmaps.h"
 
+#include <QPainter>
 #include <QString>
 
 // Q_INIT_RESOURCE must be used outside any namespace. The resources live in a
@@ -17,4 +18,15 @@ QPixmap loadBitmap(int id)
     if (id <= 0)
         return {};
     return QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(id));
+}
+
+void drawStretchedBitmap(QPainter& painter, const QRect& target, int id)
+{
+    const QPixmap bitmap = loadBitmap(id);
+    if (bitmap.isNull())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(target, bitmap);
+    painter.restore();
 }
