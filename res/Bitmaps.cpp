@@ -1,6 +1,7 @@
 #include "res/Bitmaps.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 #include <QString>
 
 // Q_INIT_RESOURCE must be used outside any namespace. The resources live in a
@@ -22,11 +23,17 @@ QPixmap loadBitmap(int id)
 
 void drawStretchedBitmap(QPainter& painter, const QRect& target, int id)
 {
-    const QPixmap bitmap = loadBitmap(id);
-    if (bitmap.isNull())
+    if (target.isEmpty())
         return;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(target, bitmap);
-    painter.restore();
+    // Smooth scaling is costly; the views repaint every second at one size.
+    const QString key = QStringLiteral("trelvane-stretched-%1-%2x%3").arg(id).arg(target.width()).arg(target.height());
+    QPixmap stretched;
+    if (!QPixmapCache::find(key, &stretched)) {
+        const QPixmap bitmap = loadBitmap(id);
+        if (bitmap.isNull())
+            return;
+        stretched = bitmap.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QPixmapCache::insert(key, stretched);
+    }
+    painter.drawPixmap(target.topLeft(), stretched);
 }
