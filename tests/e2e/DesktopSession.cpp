@@ -144,7 +144,8 @@ QString DesktopSession::trelvaneOutput()
 QImage DesktopSession::viewBackground(int bitmapId)
 {
     const QImage bitmap(QStringLiteral(TRELVANE_SOURCE_DIR "/res/bitmaps/%1.png").arg(bitmapId));
-    return bitmap.scaled(1024, 700, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+    // Stretched as the program stretches it: smoothly.
+    return bitmap.scaled(1024, 700, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 
