@@ -15,17 +15,35 @@ CQuantityChart::CQuantityChart(const ChartInstance& instance, const ChartState& 
 {
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setContentsMargins(kEdge, kEdge, kEdge, kEdge);
+}
+
+void CQuantityChart::paintStaticEdge(QPainter& painter) const
+{
+    // Sunken: shadow along the top and left, highlight along the bottom and right.
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor highlight = palette().color(QPalette::Light);
+    painter.fillRect(0, 0, width(), kEdge, shadow);
+    painter.fillRect(0, 0, kEdge, height(), shadow);
+    painter.fillRect(0, height() - kEdge, width(), kEdge, highlight);
+    painter.fillRect(width() - kEdge, kEdge, kEdge, height() - kEdge, highlight);
 }
 
 void CQuantityChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    ChartPainter chart(painter);
+    paintStaticEdge(painter);
+
+    const QRect client = clientRect();
+    painter.translate(client.topLeft());
+    painter.setClipRect(QRect(QPoint(0, 0), client.size()));
+    ChartPainter chart(painter, client.size());
     const PlotRect& plot = state_.plotRect;
     const AxisRange& range = state_.range(instance_.quantity);
 
-    painter.fillRect(rect(), palette().window());
-    chart.drawBackground(kBackgroundBitmap, rect());
+    const QRect area(QPoint(0, 0), client.size());
+    painter.fillRect(area, palette().window());
+    chart.drawBackground(kBackgroundBitmap, area);
 
     chart.setTextColour(Qt::black);
     chart.drawRotatedText(instance_.titleAt, QString::fromLatin1(instance_.title));

@@ -18,7 +18,9 @@ constexpr int kTickLength = 5;
 const QColor kTickColour = Qt::black;
 }
 
-ChartPainter::ChartPainter(QPainter& painter) : painter_(painter)
+ChartPainter::ChartPainter(QPainter& painter, QSize area)
+    : painter_(painter)
+    , area_(area.isEmpty() ? QSize(painter.device()->width(), painter.device()->height()) : area)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -70,9 +72,8 @@ void ChartPainter::drawLine(int x1, int y1, int x2, int y2, const QColor& colour
     }
     // Qt's own thin lines leave out whichever end lies further right or down,
     // not the end point; rasterising here keeps the start and drops the end.
-    const QPaintDevice* device = painter_.device();
     const std::vector<ChartMath::Pixel> pixels =
-        ChartMath::linePixels(x1, y1, x2, y2, 0, 0, device->width(), device->height());
+        ChartMath::linePixels(x1, y1, x2, y2, 0, 0, area_.width(), area_.height());
     if (pixels.empty())
         return;
     // Consecutive pixels of a thin line form runs along a row (flat lines) or a

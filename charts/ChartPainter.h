@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 class QPainter;
@@ -16,7 +17,9 @@ class QRect;
 // polyline. Lines leave their end point unpainted, as the charts expect.
 class ChartPainter {
 public:
-    explicit ChartPainter(QPainter& painter);
+    // Lines are clipped to [0, area) in the painter's coordinates; an empty
+    // area means the whole paint device.
+    explicit ChartPainter(QPainter& painter, QSize area = {});
 
     // The 9-point "Arial" of the charts.
     static QFont labelFont();
@@ -43,5 +46,6 @@ public:
 
 private:
     QPainter& painter_;
+    QSize area_;
     QColor textColour_ = Qt::black;
 };

@@ -1,4 +1,5 @@
-// The small chart panels as pixels: plot fill, series position and colour per
+// The small chart panels as pixels: the static edge around the client area,
+// plot fill, series position and colour per
 // panel, the capacity panel's held first point, the end-point rule of ticks
 // and segments, and painting from empty ranges and wild values.
 #include "ChartTestSupport.h"
@@ -21,18 +22,32 @@ QColor seriesColour(const ChartInstance& instance)
     return QColor(instance.colour.red, instance.colour.green, instance.colour.blue);
 }
 
+// The client area, in whose coordinates the panel draws.
 QImage renderPanel(Quantity quantity, const ChartState& state)
 {
     CQuantityChart chart(chartInstance(quantity), state);
-    return render(chart);
+    return chart.grab(chart.clientRect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-TEST(CQuantityChart, HasTheFixedPanelSize)
+TEST(CQuantityChart, HasTheFixedPanelSizeWithASunkenEdgeAroundTheClientArea)
 {
     ChartState state;
     CQuantityChart chart(chartInstance(Quantity::Voltage), state);
     EXPECT_EQ(chart.size(), QSize(770, 130));
-    EXPECT_EQ(render(chart).size(), QSize(770, 130));
+    EXPECT_EQ(chart.clientRect(), QRect(1, 1, 768, 128));
+
+    const QImage window = render(chart);
+    ASSERT_EQ(window.size(), QSize(770, 130));
+    const QColor shadow = chart.palette().color(QPalette::Dark);
+    const QColor highlight = chart.palette().color(QPalette::Light);
+    EXPECT_TRUE(allPixels(window, 0, 0, 770, 1, shadow));
+    EXPECT_TRUE(allPixels(window, 0, 0, 1, 129, shadow));
+    EXPECT_TRUE(allPixels(window, 0, 129, 770, 130, highlight));
+    EXPECT_TRUE(allPixels(window, 769, 1, 770, 130, highlight));
+    // The plot (100, 10)-(740, 110) of the client lies one pixel in from the window's corner.
+    EXPECT_TRUE(allPixels(window, 101, 11, 741, 111, kBlack));
+    EXPECT_NE(rgbAt(window, 100, 50), rgbOf(kBlack));
+    EXPECT_NE(rgbAt(window, 400, 10), rgbOf(kBlack));
 }
 
 TEST(CQuantityChart, BeforeTheFirstSampleThePlotIsPlainBlack)
@@ -174,7 +189,7 @@ TEST(CQuantityChart, NanSamplesBreakTheLineAndWildOnesStayPaintable)
     wild.xScale = std::numeric_limits<int>::max();
     wild.timeSpan = std::numeric_limits<int>::max();
     const QImage survived = renderPanel(Quantity::Temperature, wild);
-    EXPECT_EQ(survived.size(), QSize(770, 130));
+    EXPECT_EQ(survived.size(), QSize(768, 128));
 }
 
 }
