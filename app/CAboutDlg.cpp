@@ -9,7 +9,8 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Trelvane"));
-    QFont dialogFont(QStringLiteral("Arial"));
+    // Its template names its own face; the system substitutes what it has.
+    QFont dialogFont(QStringLiteral("MS Sans Serif"));
     dialogFont.setPointSize(8);
     setFont(dialogFont);
     setFixedSize(DialogUnits::x(253), DialogUnits::y(49));
