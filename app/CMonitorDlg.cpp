@@ -29,7 +29,8 @@ const QRect kViewGeometry(0, 20, 1024, 700);
 
 CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                          | Qt::WindowCloseButtonHint)
     , app_(app)
     , services_(services)
     , history_(app.chart, app.words, *this)

@@ -114,6 +114,9 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     CMonitorDlg window(app, services);
     window.show();
     EXPECT_EQ(window.size(), QSize(1024, 750));
+    EXPECT_EQ(window.windowTitle(), "Trelvane");
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(window.overview()->isVisible());
     EXPECT_FALSE(window.detail()->isVisible());
     EXPECT_EQ(window.overview()->geometry(), QRect(0, 20, 1024, 700));
