@@ -4,6 +4,7 @@
 #include "charts/ChartMath.h"
 #include "charts/ChartPainter.h"
 #include "controls/CImageButton.h"
+#include "controls/DialogUnits.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,12 +14,6 @@ constexpr int kValueTicks = 10;
 constexpr float kValueStep = 0.1f;
 const QColor kPlotColour(100, 100, 100);
 const QColor kCursorColour(20, 20, 20);
-
-// Dialog units of the panel's "Arial" 8-point layout to pixels.
-QRect fromDialogUnits(int x, int y, int width, int height)
-{
-    return QRect(x * 6 / 4, y * 14 / 8, width * 6 / 4, height * 14 / 8);
-}
 
 struct ButtonLayout {
     int controlId;
@@ -52,7 +47,7 @@ void CDetailPanel::createButtons()
     std::size_t slot = 0;
     for (const ButtonLayout& layout : kButtonLayout) {
         auto* widget = new CImageButton(QString::fromLatin1(layout.caption), this);
-        widget->setGeometry(fromDialogUnits(layout.x, layout.y, layout.width, layout.height));
+        widget->setGeometry(DialogUnits::rect(layout.x, layout.y, layout.width, layout.height));
         if (layout.fullSetUp)
             widget->fullSetUp(kButtonImageOver, kButtonImageNormal);
         else
