@@ -50,6 +50,52 @@ TEST(CQuantityChart, HasTheFixedPanelSizeWithASunkenEdgeAroundTheClientArea)
     EXPECT_NE(rgbAt(window, 400, 10), rgbOf(kBlack));
 }
 
+// The bounding box of the dark (text) pixels inside [x0, x1) x [y0, y1) of the light background.
+QRect darkBox(const QImage& image, int x0, int y0, int x1, int y1)
+{
+    QRect box;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST(CQuantityChart, TitleAndReadoutRunUpwardFromTheirReferencePoints)
+{
+    struct Case {
+        Quantity quantity;
+        int titleY;
+    };
+    for (const Case c : {Case{Quantity::Capacity, 100}, Case{Quantity::Voltage, 95},
+                         Case{Quantity::Temperature, 100}, Case{Quantity::Current, 95}}) {
+        ChartState state;
+        state.snapshotRecord.capacity = 1234;
+        state.snapshotRecord.voltage = 12.5f;
+        state.snapshotRecord.temperature = 25.0f;
+        state.snapshotRecord.current = 1.5f;
+        const QImage image = renderPanel(c.quantity, state);
+        // Left of the value labels and above "Time": only the title (x from 10)
+        // and the read-out (x from 27).
+        const QRect title = darkBox(image, 0, 0, 27, 110);
+        const QRect readout = darkBox(image, 27, 0, 45, 110);
+        ASSERT_FALSE(title.isEmpty());
+        ASSERT_FALSE(readout.isEmpty());
+        // Glyph cells start at the reference point's x and run up from its y.
+        EXPECT_GE(title.left(), 10);
+        EXPECT_LE(title.left(), 15); // lower-case titles start below the cell top
+        EXPECT_LE(title.right(), 10 + 14);
+        EXPECT_LE(title.bottom(), c.titleY);
+        EXPECT_GE(title.bottom(), c.titleY - 3);
+        EXPECT_GT(title.height(), 40) << "runs upward, not across";
+        EXPECT_GE(readout.left(), 27);
+        EXPECT_LE(readout.right(), 27 + 14);
+        EXPECT_LE(readout.bottom(), 90);
+        EXPECT_GE(readout.bottom(), 87);
+        EXPECT_GT(readout.height(), 25);
+    }
+}
+
 TEST(CQuantityChart, BeforeTheFirstSampleThePlotIsPlainBlack)
 {
     ChartState state;
