@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,7 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -37,6 +40,32 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QTest::qWait(10);
+    }
+    return true;
+}
+
+// True when the condition holds throughout, with the UI thread's events running.
+bool holdsWhileProcessing(const std::function<bool()>& condition, int windowMs)
+{
+    QDeadlineTimer deadline(windowMs);
+    while (!deadline.hasExpired()) {
+        if (!condition())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return condition();
+}
+
+// Polls without running the UI thread's events, so a call the acquisition
+// thread queued to it stays pending.
+bool waitWithoutEvents(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
 }
@@ -182,6 +211,35 @@ TEST_F(MainWindow, LiveModeStartsOneThreadThatRecordsAChargeAndStopsOnClose)
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(window.acquisitionThread(), nullptr);
     EXPECT_FALSE(window.recordingTimerActive());
+
+    // No tick after the close: the log stops growing although the charger talks on.
+    const qint64 logged = QFileInfo(app.logSavePath).size();
+    EXPECT_TRUE(holdsWhileProcessing([&] { return QFileInfo(app.logSavePath).size() == logged; }, 1500));
+}
+
+TEST_F(MainWindow, ClosingWhileTheThreadWaitsToStartTheTimerLeavesItStopped)
+{
+    attachCharger();
+    app.logSavePath = dir.filePath("late.tvr");
+    app.words.secondsCounter = 42;
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(pty.write(frame76(0x81)));
+    // The decoder resets the counter just before it asks for the timer; with
+    // this thread's events held, the request is still waiting here.
+    ASSERT_TRUE(waitWithoutEvents([&] { return app.words.secondsCounter.load() == 0; }, 3000));
+    ASSERT_FALSE(window.recordingTimerActive());
+
+    QElapsedTimer clock;
+    clock.start();
+    window.close();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+    EXPECT_EQ(app.words.recordingTimer.load(), 0);
+
+    // The request that was pending must not start the timer of a closed window.
+    EXPECT_TRUE(holdsWhileProcessing([&] { return !window.recordingTimerActive(); }, 1500));
+    EXPECT_FALSE(QFileInfo::exists(app.logSavePath) && QFileInfo(app.logSavePath).size() > 0);
 }
 
 TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
@@ -221,6 +279,30 @@ TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
     box->accept();
     ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 3000));
     EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindow, ClosedBeforeTheThreadsCloseRequestArrivesEndsOnceWithoutFurtherBoxes)
+{
+    qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
+    app.words.portIndex = 12;
+    app.words.runMode = 0;
+    CMonitorDlg window(app, services);
+    window.show();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (box = visibleBox("USB device open failed,software will exit!")) != nullptr; }, 3000));
+    box->accept(); // releases the thread, which queues its close request
+    QElapsedTimer clock;
+    clock.start();
+    window.close(); // the user is quicker
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+
+    int finished = 0;
+    QObject::connect(&window, &QDialog::finished, [&] { ++finished; });
+    EXPECT_TRUE(holdsWhileProcessing([&] { return finished == 0 && visibleBox("exit") == nullptr; }, 500))
+        << "the dropped request neither closes the window again nor shows a box";
 }
 
 TEST_F(MainWindow, HelpOpensTheManualOnlyWhenItExists)
@@ -264,6 +346,45 @@ TEST_F(MainWindow, AboutBoxShowsTheVersionAndAnEmptySecondLine)
     EXPECT_EQ(title, "About Trelvane");
     EXPECT_EQ(version, "Trelvane Version 1.0");
     EXPECT_EQ(second, "");
+}
+
+TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("x.tvr");
+    writeLog(app.logOpenPath, 1);
+    CMonitorDlg window(app, services);
+    window.show();
+
+    QStringList entries;
+    bool aboutShown = false;
+    // Drives the menu, then the About box it opens, from inside their event loops.
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            aboutShown = true;
+            about->accept();
+            return;
+        }
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !entries.isEmpty())
+            return;
+        for (QAction* action : menu->actions())
+            entries << action->text();
+        if (!menu->actions().isEmpty()) {
+            menu->setActiveAction(menu->actions().first());
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    driver.start(10);
+    // On a chart, far from any button: the views pass the request up.
+    QWidget* chart = window.overview()->childAt(400, 150);
+    ASSERT_NE(chart, nullptr);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), chart->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(chart, &event);
+    EXPECT_TRUE(waitFor([&] { return aboutShown; }, 3000));
+    driver.stop();
+    EXPECT_EQ(entries, QStringList{"&About Trelvane..."});
 }
 
 TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
