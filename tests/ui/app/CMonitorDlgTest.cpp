@@ -160,6 +160,31 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     EXPECT_FALSE(window.detail()->isVisible());
 }
 
+TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
+{
+    app.words.runMode = 1;
+    app.logOpenPath = dir.filePath("x.tvr");
+    writeLog(app.logOpenPath, 1);
+    CMonitorDlg window(app, services);
+    struct Case {
+        CImageButton* button;
+        const char* caption;
+        QRect geometry;
+    };
+    for (const Case& c : {Case{window.overviewButton(), "Overview", QRect(0, 0, 82, 21)},
+                          Case{window.detailButton(), "Detail Window", QRect(82, 0, 81, 21)},
+                          Case{window.helpButton(), "Help", QRect(163, 0, 84, 21)}}) {
+        EXPECT_EQ(c.button->text(), c.caption);
+        EXPECT_EQ(c.button->geometry(), c.geometry) << c.caption;
+        EXPECT_TRUE(c.button->hasImages() && c.button->hasImageOut()) << c.caption;
+        EXPECT_FALSE(c.button->isTransparent()) << c.caption;
+        EXPECT_TRUE(c.button->drawsEdge()) << c.caption;
+        EXPECT_EQ(c.button->pressShift(), QPoint(1, 1)) << c.caption;
+        EXPECT_EQ(c.button->slotColour(1), QColor(Qt::white)) << c.caption;
+        EXPECT_EQ(c.button->slotColour(3), QColor(Qt::white)) << c.caption;
+    }
+}
+
 TEST_F(MainWindow, ReplayLoadsTheFileAndStartsNoThread)
 {
     app.words.runMode = 1;

@@ -1,11 +1,12 @@
 // The overview panel: the lamp of each cells status (and the repaint without
 // erase that keeps an earlier lamp), the cell rows with a 0.0 cell skipped,
-// the battery-type indicator table, the cell indicators, and Exit.
+// the battery-type indicator table, the indicators' places, and Exit.
 #include "acquisition/SharedWords.h"
 #include "charts/CQuantityChart.h"
 #include "controls/CImageButton.h"
 #include "overview/COverviewPanel.h"
 #include "recording/ChartState.h"
+#include "res/Bitmaps.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -162,6 +163,27 @@ TEST_F(Overview, ShowsTheFirstCellIndicatorsOnly)
     panel->showCellIndicators(3);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(panel->cellIndicator(i)->isVisible(), i < 3);
+}
+
+TEST_F(Overview, IndicatorsSitAtTheirTemplatePlacesWithTheirBitmapsHiddenAtFirst)
+{
+    panel->show();
+    // Dialog units to pixels; a static bitmap control takes its 32 x 32 bitmap's size.
+    const int typeY[4] = {472, 504, 535, 567};
+    const int typeBitmap[4] = {163, 162, 164, 165};
+    for (int i = 0; i < 4; ++i) {
+        QLabel* indicator = panel->typeIndicator(i);
+        EXPECT_EQ(indicator->geometry(), QRect(831, typeY[i], 32, 32)) << "type " << i;
+        EXPECT_FALSE(indicator->isVisible()) << "type " << i;
+        EXPECT_EQ(indicator->pixmap().toImage(), loadBitmap(typeBitmap[i]).toImage()) << "type " << i;
+    }
+    const int cellY[8] = {78, 112, 147, 182, 217, 252, 283, 316};
+    for (int i = 0; i < 8; ++i) {
+        QLabel* indicator = panel->cellIndicator(i);
+        EXPECT_EQ(indicator->geometry(), QRect(885, cellY[i], 32, 32)) << "cell " << i;
+        EXPECT_FALSE(indicator->isVisible()) << "cell " << i;
+        EXPECT_EQ(indicator->pixmap().toImage(), loadBitmap(161).toImage()) << "cell " << i;
+    }
 }
 
 TEST_F(Overview, ExitAsksTheMainWindowToClose)
