@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-serialport-dev
   libgtest-dev libgmock-dev
   fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils
