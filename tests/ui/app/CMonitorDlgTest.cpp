@@ -127,6 +127,15 @@ protected:
         app.words.runMode = 0;
     }
 
+    // Replay mode with a log of `records` samples (the file stays unwritten for -1).
+    void prepareReplay(const QString& name, int records)
+    {
+        app.words.runMode = 1;
+        app.logOpenPath = dir.filePath(name);
+        if (records >= 0)
+            writeLog(app.logOpenPath, records);
+    }
+
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5)); }
 
     QTemporaryDir dir;
@@ -137,9 +146,7 @@ protected:
 
 TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("none.tvr");
-    writeLog(app.logOpenPath, 0);
+    prepareReplay("none.tvr", 0);
     CMonitorDlg window(app, services);
     window.show();
     EXPECT_EQ(window.size(), QSize(1024, 750));
@@ -162,9 +169,7 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
 
 TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("x.tvr");
-    writeLog(app.logOpenPath, 1);
+    prepareReplay("x.tvr", 1);
     CMonitorDlg window(app, services);
     struct Case {
         CImageButton* button;
@@ -187,9 +192,7 @@ TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
 
 TEST_F(MainWindow, ReplayLoadsTheFileAndStartsNoThread)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("ten.tvr");
-    writeLog(app.logOpenPath, 10);
+    prepareReplay("ten.tvr", 10);
     CMonitorDlg window(app, services);
     EXPECT_EQ(window.acquisitionThread(), nullptr);
     EXPECT_EQ(app.chart.historyCount, 10);
@@ -199,8 +202,7 @@ TEST_F(MainWindow, ReplayLoadsTheFileAndStartsNoThread)
 
 TEST_F(MainWindow, ReplayOfAMissingFileSaysWhyAndShowsEmptyCharts)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("gone.tvr");
+    prepareReplay("gone.tvr", -1);
     CMonitorDlg window(app, services);
     window.show();
     ASSERT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 2000));
@@ -332,9 +334,7 @@ TEST_F(MainWindow, ClosedBeforeTheThreadsCloseRequestArrivesEndsOnceWithoutFurth
 
 TEST_F(MainWindow, HelpOpensTheManualOnlyWhenItExists)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("x.tvr");
-    writeLog(app.logOpenPath, 1);
+    prepareReplay("x.tvr", 1);
     CMonitorDlg window(app, services);
     window.setManualPath(dir.filePath("MANUAL.pdf"));
     click(window.helpButton());
@@ -352,9 +352,7 @@ TEST_F(MainWindow, HelpOpensTheManualOnlyWhenItExists)
 
 TEST_F(MainWindow, AboutBoxShowsTheVersionAndAnEmptySecondLine)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("x.tvr");
-    writeLog(app.logOpenPath, 1);
+    prepareReplay("x.tvr", 1);
     CMonitorDlg window(app, services);
     window.show();
     QString title, version, second = "unset";
@@ -375,9 +373,7 @@ TEST_F(MainWindow, AboutBoxShowsTheVersionAndAnEmptySecondLine)
 
 TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
 {
-    app.words.runMode = 1;
-    app.logOpenPath = dir.filePath("x.tvr");
-    writeLog(app.logOpenPath, 1);
+    prepareReplay("x.tvr", 1);
     CMonitorDlg window(app, services);
     window.show();
 
@@ -422,9 +418,7 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
 TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
 {
     for (bool detail : {false, true}) {
-        app.words.runMode = 1;
-        app.logOpenPath = dir.filePath("x.tvr");
-        writeLog(app.logOpenPath, 1);
+        prepareReplay("x.tvr", 1);
         CMonitorDlg window(app, services);
         window.show();
         QPushButton* exit = nullptr;
