@@ -7,7 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$here/build-tsan"
 
-cmake -S "$here" -B "$build" -DTRELVANE_TSAN=ON -DTRELVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S "$here" -B "$build" -DTRELVANE_TSAN=ON -DTRELVANE_WERROR=ON -DTRELVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j"$(nproc)" --target trelvane_core_tests trelvane_io_tests
 
 # Qt's own libraries are not instrumented (see tsan.supp); second_deadlock_stack helps read lock reports.

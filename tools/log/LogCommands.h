@@ -1,0 +1,8 @@
+#pragma once
+
+// The commands of trelvane-log; each parses its own options and returns an
+// exit status (cli::kExitOk, kExitFailure, kExitUsage).
+int runInfo(int argc, const char* const* argv);
+int runCsv(int argc, const char* const* argv);
+
+constexpr const char* kLogTool = "trelvane-log";
