@@ -347,6 +347,14 @@ const ShutdownCase kShutdownCases[] = {
          ASSERT_TRUE(s.host().waitForCall("repaint 3")); // one read timed out
          ASSERT_TRUE(eventually(blockedInRead)) << "the next read is under way";
      }},
+    {"WaitingForTheRestOfAFrame",
+     [](ReceiveThread& t) {
+         auto& s = static_cast<ReceiveThreadShutdown&>(t);
+         s.start();
+         const std::vector<std::uint8_t> frame = ChargerFrames::variant1(ChargerFrames::kMarkerRunning);
+         s.pty().write(std::vector<std::uint8_t>(frame.begin(), frame.begin() + 10));
+         ASSERT_TRUE(eventually(blockedInRead)) << "waiting for the other 66 bytes";
+     }},
     {"WaitingForAMessageBox",
      [](ReceiveThread& t) {
          auto& s = static_cast<ReceiveThreadShutdown&>(t);
