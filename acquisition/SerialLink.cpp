@@ -180,10 +180,32 @@ bool SerialLink::openDevice(const QString& devicePath)
     return false;
 }
 
+void SerialLink::pauseBeforeRead(std::chrono::milliseconds pause, int nextRun)
+{
+    pausing_ = true;
+    pauseUntil_ = Clock::now() + pause;
+    pauseRun_ = std::clamp(nextRun, 0, kLongestRun);
+}
+
 int SerialLink::readByte()
 {
     if (aborted_.load())
         return 0;
+    if (pausing_) {
+        pausing_ = false;
+        // What the line already holds counts towards the run; it is taken now
+        // (draining never waits), the rest is waited for with the pause.
+        if (head_ == tail_) {
+            head_ = tail_ = 0;
+            drain();
+        }
+        const int have = tail_ - head_;
+        Clock::time_point until = pauseUntil_;
+        if (have < pauseRun_)
+            until = std::max(until, Clock::now() + lineTime(pauseRun_ - have) + kCoalesceMargin);
+        if (!sleepUntil(until))
+            return 0;
+    }
     if (head_ == tail_ && !refill())
         return 0;
     if (expected_ > 0)

@@ -33,6 +33,12 @@ public:
     int readByte() override;
     void expectAtLeast(int bytes) override;
 
+    // The caller rests at least `pause` before its next read and then wants a
+    // run of `nextRun` bytes (a frame): the next read sleeps once, for the
+    // pause or, when longer, until the line can have carried that run.
+    // Abortable like every wait.
+    void pauseBeforeRead(std::chrono::milliseconds pause, int nextRun);
+
     // Makes a blocked or later readByte return 0 promptly. Thread-safe and
     // async-signal-safe.
     void abort();
@@ -71,4 +77,7 @@ private:
     int tail_ = 0;     // end of the bytes read
     int expected_ = 0; // bytes the caller needs before it can act
     long long waits_ = 0;
+    bool pausing_ = false;
+    Clock::time_point pauseUntil_{};
+    int pauseRun_ = 0;
 };
