@@ -150,6 +150,47 @@ TEST(FrameReaderOnPtyPace, AFrameAtTheLineRateCostsAFewWaitsNotOnePerBurst)
     EXPECT_LE(link.waits(), 6);
 }
 
+TEST(FrameReaderOnPtyPace, ThePauseAfterAFrameLastsAtLeastItsTimeAndCoversTheNextFrame)
+{
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    SerialLink link;
+    ASSERT_TRUE(link.openDevice(pty.slavePath())) << link.failureReason().toStdString();
+    FrameReader reader(link);
+    const std::vector<std::uint8_t> frame = ChargerFrames::variant1(ChargerFrames::kMarkerRunning);
+    const struct {
+        const char* name;
+        bool alreadyThere; // the next frame waits on the line before the pause begins
+    } cases[] = {{"frame already on the line", true}, {"frame arriving at the line's pace", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.alreadyThere) {
+            ASSERT_TRUE(pty.write(asText(frame, 0, frame.size())));
+        }
+        link.pauseBeforeRead(std::chrono::milliseconds(20), 76);
+        const long long waitsBefore = link.waits();
+        QElapsedTimer clock;
+        clock.start();
+        std::thread writer([&] {
+            if (c.alreadyThere)
+                return;
+            const auto start = std::chrono::steady_clock::now();
+            for (std::size_t sent = 0; sent < frame.size(); sent += 4) {
+                std::this_thread::sleep_until(start + SerialLink::lineTime(static_cast<int>(sent)));
+                pty.write(asText(frame, sent, std::min(sent + 4, frame.size())));
+            }
+        });
+        FrameBuffer buffer{};
+        const int length = reader.readFrame(buffer);
+        const qint64 ms = clock.elapsed();
+        writer.join();
+        EXPECT_EQ(length, 76);
+        EXPECT_EQ(buffer, bufferOf(frame));
+        EXPECT_GE(ms, 20) << "the pause is never cut short";
+        EXPECT_LE(link.waits() - waitsBefore, c.alreadyThere ? 1 : 4);
+    }
+}
+
 TEST(FrameReaderOnPtyPace, AbortEndsAWaitForTheRestOfAFrameAtOnce)
 {
     PseudoTerminal pty;
