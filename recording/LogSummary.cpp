@@ -24,18 +24,45 @@ constexpr const char* kFieldNames[LogSummary::kFieldCount] = {
 
 constexpr int kWords = static_cast<int>(kRecordSize / 4);
 
-// low[w] and high[w]: the least and greatest of word w of the records read as
-// a float, NaN left out (+inf and -inf when every one is NaN).
-void blockExtremes(const MeasurementRecord* records, std::size_t count, float* low, float* high)
+// One pass over a block: the least and greatest of every word read as a
+// float (NaN left out: +inf and -inf when every one is NaN), the least and
+// greatest capacity, and the first record whose stamp is not its position.
+struct BlockScan {
+    float low[kWords];
+    float high[kWords];
+    std::int32_t capacityLow = std::numeric_limits<std::int32_t>::max();
+    std::int32_t capacityHigh = std::numeric_limits<std::int32_t>::min();
+    std::size_t gapAt = 0; // index of the first out-of-sequence record, or count
+};
+
+// `firstPosition`: the file position (from 1) of records[0]; `lookForGap`
+// false once a gap has been found in an earlier block.
+BlockScan scanBlock(const MeasurementRecord* records, std::size_t count, std::int64_t firstPosition, bool lookForGap)
 {
+    BlockScan scan;
+    scan.gapAt = count;
+    std::int32_t capacityLow = scan.capacityLow;
+    std::int32_t capacityHigh = scan.capacityHigh;
 #if defined(__SSE2__)
     // Four registers hold a record; min(v, low) keeps low when v is NaN.
     const __m128 inf = _mm_set1_ps(std::numeric_limits<float>::infinity());
     const __m128 minusInf = _mm_set1_ps(-std::numeric_limits<float>::infinity());
     __m128 lo0 = inf, lo1 = inf, lo2 = inf, lo3 = inf;
     __m128 hi0 = minusInf, hi1 = minusInf, hi2 = minusInf, hi3 = minusInf;
+#else
+    std::fill(std::begin(scan.low), std::end(scan.low), std::numeric_limits<float>::infinity());
+    std::fill(std::begin(scan.high), std::end(scan.high), -std::numeric_limits<float>::infinity());
+#endif
     for (std::size_t i = 0; i < count; ++i) {
-        const auto* words = reinterpret_cast<const float*>(&records[i]);
+        const MeasurementRecord& record = records[i];
+        if (lookForGap && record.elapsedSeconds != firstPosition + static_cast<std::int64_t>(i)) {
+            scan.gapAt = i;
+            lookForGap = false;
+        }
+        capacityLow = record.capacity < capacityLow ? record.capacity : capacityLow;
+        capacityHigh = record.capacity > capacityHigh ? record.capacity : capacityHigh;
+#if defined(__SSE2__)
+        const auto* words = reinterpret_cast<const float*>(&record);
         const __m128 v0 = _mm_loadu_ps(words);
         const __m128 v1 = _mm_loadu_ps(words + 4);
         const __m128 v2 = _mm_loadu_ps(words + 8);
@@ -48,27 +75,28 @@ void blockExtremes(const MeasurementRecord* records, std::size_t count, float* l
         hi1 = _mm_max_ps(v1, hi1);
         hi2 = _mm_max_ps(v2, hi2);
         hi3 = _mm_max_ps(v3, hi3);
-    }
-    _mm_storeu_ps(low, lo0);
-    _mm_storeu_ps(low + 4, lo1);
-    _mm_storeu_ps(low + 8, lo2);
-    _mm_storeu_ps(low + 12, lo3);
-    _mm_storeu_ps(high, hi0);
-    _mm_storeu_ps(high + 4, hi1);
-    _mm_storeu_ps(high + 8, hi2);
-    _mm_storeu_ps(high + 12, hi3);
 #else
-    std::fill(low, low + kWords, std::numeric_limits<float>::infinity());
-    std::fill(high, high + kWords, -std::numeric_limits<float>::infinity());
-    for (std::size_t i = 0; i < count; ++i) {
         float words[kWords];
-        std::memcpy(words, &records[i], sizeof words);
+        std::memcpy(words, &record, sizeof words);
         for (int w = 0; w < kWords; ++w) {
-            low[w] = words[w] < low[w] ? words[w] : low[w];
-            high[w] = words[w] > high[w] ? words[w] : high[w];
+            scan.low[w] = words[w] < scan.low[w] ? words[w] : scan.low[w];
+            scan.high[w] = words[w] > scan.high[w] ? words[w] : scan.high[w];
         }
-    }
 #endif
+    }
+#if defined(__SSE2__)
+    _mm_storeu_ps(scan.low, lo0);
+    _mm_storeu_ps(scan.low + 4, lo1);
+    _mm_storeu_ps(scan.low + 8, lo2);
+    _mm_storeu_ps(scan.low + 12, lo3);
+    _mm_storeu_ps(scan.high, hi0);
+    _mm_storeu_ps(scan.high + 4, hi1);
+    _mm_storeu_ps(scan.high + 8, hi2);
+    _mm_storeu_ps(scan.high + 12, hi3);
+#endif
+    scan.capacityLow = capacityLow;
+    scan.capacityHigh = capacityHigh;
+    return scan;
 }
 
 } // namespace
@@ -99,28 +127,16 @@ void LogSummary::take(const MeasurementRecord* records, std::size_t count)
     if (records_ == 0)
         firstStamp_ = records[0].elapsedSeconds;
     lastStamp_ = records[count - 1].elapsedSeconds;
-    // Record k of the file (from 1) should hold stamp k; the first that does not is the gap.
-    for (std::size_t i = 0; firstGapPosition_ == 0 && i < count; ++i) {
-        const std::int64_t position = records_ + static_cast<std::int64_t>(i) + 1;
-        if (records[i].elapsedSeconds != position) {
-            firstGapPosition_ = position;
-            firstGapStamp_ = records[i].elapsedSeconds;
-        }
+    // Record k of the file (from 1) should hold stamp k; the first that does
+    // not is the gap. The same pass takes the extremes of every field.
+    const BlockScan scan = scanBlock(records, count, records_ + 1, firstGapPosition_ == 0);
+    if (scan.gapAt < count) {
+        firstGapPosition_ = records_ + static_cast<std::int64_t>(scan.gapAt) + 1;
+        firstGapStamp_ = records[scan.gapAt].elapsedSeconds;
     }
     records_ += static_cast<std::int64_t>(count);
-
-    // The extremes of the block first, over every word taken as a float, four
-    // at a time; only the float fields are kept. A NaN never compares less or
-    // greater, so it is left out.
-    float low[kWords];
-    float high[kWords];
-    blockExtremes(records, count, low, high);
-    std::int32_t capacityLow = std::numeric_limits<std::int32_t>::max();
-    std::int32_t capacityHigh = std::numeric_limits<std::int32_t>::min();
-    for (std::size_t i = 0; i < count; ++i) {
-        capacityLow = std::min(capacityLow, records[i].capacity);
-        capacityHigh = std::max(capacityHigh, records[i].capacity);
-    }
+    const float* low = scan.low;
+    const float* high = scan.high;
     const auto takeWord = [&](int field, int word) {
         if (low[word] <= high[word]) { // some value that is not NaN
             extents_[static_cast<std::size_t>(field)].take(low[word]);
@@ -133,8 +149,8 @@ void LogSummary::take(const MeasurementRecord* records, std::size_t count)
     constexpr int kFirstCellWord = offsetof(MeasurementRecord, cellVoltage) / 4;
     takeWord(0, kVoltageWord);
     takeWord(1, kCurrentWord);
-    extents_[2].take(capacityLow);
-    extents_[2].take(capacityHigh);
+    extents_[2].take(scan.capacityLow);
+    extents_[2].take(scan.capacityHigh);
     takeWord(3, kTemperatureWord);
     for (int cell = 0; cell < 8; ++cell)
         takeWord(4 + cell, kFirstCellWord + cell);
