@@ -90,6 +90,10 @@ void CReceiveThread::runLoop()
             words_.frameVariant.store(variantForLength(length, words_.frameVariant.load()));
             if (decoder.decodeFrame(buffer) == FrameDecoder::Result::Stop)
                 break;
+            // The pause after a frame, taken by the link together with the
+            // wait for the next frame: one wake-up where there were two.
+            link_.pauseBeforeRead(std::chrono::milliseconds(kPauseMs), kShortFrameLength);
+            continue;
         } else if (words_.recordingTimer.load() != 0) {
             host_.stopRecordingTimer();
             words_.recordingTimer.store(0);

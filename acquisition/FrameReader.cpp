@@ -10,6 +10,7 @@ constexpr int kCloseBrace = 0x7D;
 int FrameReader::readFrame(FrameBuffer& buffer)
 {
     for (;;) {
+        source_.expectAtLeast(1);
         int byte = 0;
         do {
             byte = source_.readByte();
@@ -19,7 +20,13 @@ int FrameReader::readFrame(FrameBuffer& buffer)
 
         buffer[0] = static_cast<std::uint8_t>(kOpenBrace);
         int length = 1;
+        // Frames come in two lengths: the link may wait for the rest of the
+        // shorter one at once, and past it for the rest of the longer one.
+        // A frame of another length is only handed over a little later.
+        source_.expectAtLeast(kShortFrameLength - length);
         while (length < kFrameBufferSize) {
+            if (length == kShortFrameLength)
+                source_.expectAtLeast(kLongFrameLength - length);
             byte = source_.readByte();
             buffer[static_cast<std::size_t>(length)] = static_cast<std::uint8_t>(byte);
             if (byte == 0)
@@ -32,6 +39,7 @@ int FrameReader::readFrame(FrameBuffer& buffer)
         // The buffer is full and the frame has not closed. Throw the rest away
         // up to its own closing brace: a "{" in its data is not a frame start.
         ++discardedOverlong_;
+        source_.expectAtLeast(1);
         do {
             byte = source_.readByte();
             if (byte == 0)

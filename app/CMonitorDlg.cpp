@@ -9,6 +9,7 @@
 #include "controls/CImageButton.h"
 #include "controls/DialogUnits.h"
 #include "overview/COverviewPanel.h"
+#include "recording/BackgroundReplay.h"
 #include "recording/LogReplay.h"
 #include "recording/RecordingTick.h"
 #include "res/Bitmaps.h"
@@ -19,11 +20,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 
 namespace {
 
 const QRect kViewGeometry(0, 20, 1024, 700);
+// A replay that takes longer than this shows a progress display instead of
+// holding the window back; a shorter one is over before the first paint.
+constexpr std::chrono::milliseconds kReplayQuietFor{300};
+constexpr int kReplayPollMs = 50;
 
 } // namespace
 
@@ -92,18 +99,103 @@ void CMonitorDlg::startLiveMonitoring()
 
 void CMonitorDlg::replayLogFile()
 {
-    const ReplayReport report = readLogFile(QFile::encodeName(app_.logOpenPath).toStdString(), history_);
-    if (!report.opened) {
-        // Shown once the window is up; the charts stay empty.
-        const QString text = QStringLiteral("Cannot open log file \"%1\"").arg(app_.logOpenPath);
-        const QString reason = QString::fromStdString(report.error);
+    // Off the user-interface thread, into a copy of the chart state: the
+    // charts see the finished state only.
+    replay_ = std::make_unique<BackgroundReplay>(QFile::encodeName(app_.logOpenPath).toStdString(), app_.chart,
+                                                 app_.words.cellsStatus.load());
+    if (replay_->waitFor(kReplayQuietFor)) {
+        finishReplay();
+        return;
+    }
+    // A huge log: the window comes up with empty charts and the progress.
+    replayPoll_.setInterval(kReplayPollMs);
+    connect(&replayPoll_, &QTimer::timeout, this, &CMonitorDlg::followReplay);
+    replayPoll_.start();
+    QMetaObject::invokeMethod(this, &CMonitorDlg::showReplayProgress, Qt::QueuedConnection);
+}
+
+void CMonitorDlg::showReplayProgress()
+{
+    if (!replay_)
+        return;
+    replayProgress_ = new QProgressDialog(this);
+    // The path is shown as it is, never read as markup.
+    auto* label = new QLabel(replayProgress_);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(QStringLiteral("Reading log file \"%1\"").arg(app_.logOpenPath));
+    replayProgress_->setLabel(label);
+    replayProgress_->setWindowTitle(QStringLiteral("Trelvane"));
+    replayProgress_->setWindowModality(Qt::WindowModal);
+    replayProgress_->setRange(0, 100);
+    replayProgress_->setMinimumDuration(0);
+    replayProgress_->setAutoClose(false);
+    replayProgress_->setAutoReset(false);
+    replayProgress_->setValue(replay_->percent());
+    // Its button and its close box say "canceled"; Esc only rejects it.
+    const auto cancel = [this] {
+        if (replay_)
+            replay_->cancel();
+    };
+    connect(replayProgress_, &QProgressDialog::canceled, this, cancel);
+    connect(replayProgress_, &QDialog::rejected, this, cancel);
+    replayProgress_->show();
+}
+
+void CMonitorDlg::followReplay()
+{
+    if (!replay_)
+        return;
+    if (replay_->finished()) {
+        finishReplay();
+        return;
+    }
+    if (replayProgress_)
+        replayProgress_->setValue(replay_->percent());
+}
+
+void CMonitorDlg::finishReplay()
+{
+    replayPoll_.stop();
+    if (replayProgress_) {
+        replayProgress_->hide();
+        replayProgress_->deleteLater();
+        replayProgress_ = nullptr;
+    }
+    const std::unique_ptr<BackgroundReplay> replay = std::move(replay_);
+    const ReplayReport& report = replay->report();
+    const QString path = app_.logOpenPath;
+    const auto tell = [this](const QString& text, const QString& reason) {
+        // Shown once the window is up.
         QMetaObject::invokeMethod(this, [this, text, reason] { services_.notify(this, text, reason); },
                                   Qt::QueuedConnection);
+    };
+    if (report.cancelled) {
+        // As for a file that cannot be read: the charts stay empty.
+        app_.chart.historyCount = 0;
+        tell(QStringLiteral("Replay of log file \"%1\" cancelled").arg(path),
+             QStringLiteral("The charts stay empty."));
+        return;
     }
+    app_.chart = replay->state();
+    app_.words.cellsStatus.store(replay->cellsStatus());
+    transferOverviewData();
+    if (!report.opened) {
+        tell(QStringLiteral("Cannot open log file \"%1\"").arg(path), QString::fromStdString(report.error));
+    } else if (report.shrank()) {
+        tell(QStringLiteral("Log file \"%1\" became shorter while it was read").arg(path),
+             QStringLiteral("%1 of its %2 records were replayed.").arg(report.records).arg(report.recordsAtStart));
+    }
+    // The views may have painted the empty charts while the file was read.
+    for (View view : {View::CapacityPanel, View::CurrentPanel, View::TemperaturePanel, View::VoltagePanel,
+                      View::DetailPanel, View::OverviewPanel})
+        invalidate(view);
 }
 
 void CMonitorDlg::stopAcquisition()
 {
+    // A replay still reading stops after its block; its state is not taken.
+    replayPoll_.stop();
+    replay_.reset();
     recordingTimer_.stop();
     if (thread_) {
         // The thread notices the stop within a read slice; the second wait

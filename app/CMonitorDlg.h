@@ -9,7 +9,9 @@
 
 #include <memory>
 
+class BackgroundReplay;
 class CDetailPanel;
+class QProgressDialog;
 class CImageButton;
 class COverviewPanel;
 class CReceiveThread;
@@ -33,6 +35,9 @@ public:
     CImageButton* helpButton() const { return helpButton_; }
     CReceiveThread* acquisitionThread() const { return thread_.get(); }
     bool recordingTimerActive() const { return recordingTimer_.isActive(); }
+    // While a long replay runs: its progress display; null otherwise.
+    QProgressDialog* replayProgress() const { return replayProgress_; }
+    bool replayRunning() const { return replay_ != nullptr; }
 
     // What the acquisition thread asks for, run on the user-interface thread.
     int startRecordingTimer();
@@ -56,6 +61,9 @@ protected:
 private:
     void startLiveMonitoring();
     void replayLogFile();
+    void showReplayProgress();
+    void followReplay();
+    void finishReplay();
     void tick();
     void stopAcquisition();
 
@@ -78,5 +86,8 @@ private:
     std::unique_ptr<RecordingTick> tick_;
     std::unique_ptr<MainWindowBridge> bridge_;
     std::unique_ptr<CReceiveThread> thread_;
+    std::unique_ptr<BackgroundReplay> replay_;
+    QProgressDialog* replayProgress_ = nullptr;
+    QTimer replayPoll_;
     QString manualPath_ = defaultManualPath();
 };

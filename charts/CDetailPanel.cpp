@@ -94,7 +94,7 @@ void CDetailPanel::mousePressEvent(QMouseEvent* event)
 void CDetailPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    ChartPainter chart(painter);
+    ChartPainter chart(painter, font_);
     const PlotRect& plot = kPlotRect;
     const DetailQuantity& quantity = detailQuantity(series_);
     const AxisRange& range = state_.range(quantity.quantity);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/SharedWords.h"
+#include "charts/ChartPainter.h"
 #include "recording/ChartState.h"
 
 #include <QPoint>
@@ -51,6 +52,7 @@ private:
     void createButtons();
 
     const ChartState& state_;
+    ChartFont font_; // made once: every paint draws some twenty labels in it
     SharedWords& words_;
     int series_ = 0;
     QPoint cursor_{0, 0};

@@ -37,7 +37,7 @@ void CQuantityChart::paintEvent(QPaintEvent*)
     const QRect client = clientRect();
     painter.translate(client.topLeft());
     painter.setClipRect(QRect(QPoint(0, 0), client.size()));
-    ChartPainter chart(painter, client.size());
+    ChartPainter chart(painter, font_, client.size());
     const PlotRect& plot = state_.plotRect;
     const AxisRange& range = state_.range(instance_.quantity);
 

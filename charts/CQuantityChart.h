@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/ChartInstance.h"
+#include "charts/ChartPainter.h"
 #include "recording/ChartState.h"
 
 #include <QWidget>
@@ -34,4 +35,5 @@ private:
 
     const ChartInstance& instance_;
     const ChartState& state_;
+    ChartFont font_; // made once: every paint draws some twenty labels in it
 };

@@ -18,11 +18,40 @@ constexpr int kTickLength = 5;
 const QColor kTickColour = Qt::black;
 }
 
+ChartFont::ChartFont() : font(ChartPainter::labelFont()), ascent(QFontMetrics(font).ascent())
+{
+}
+
 ChartPainter::ChartPainter(QPainter& painter, QSize area)
     : painter_(painter)
+    , ownFont_(std::make_unique<ChartFont>())
+    , font_(*ownFont_)
     , area_(area.isEmpty() ? QSize(painter.device()->width(), painter.device()->height()) : area)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
+}
+
+ChartPainter::ChartPainter(QPainter& painter, const ChartFont& font, QSize area)
+    : painter_(painter)
+    , font_(font)
+    , area_(area.isEmpty() ? QSize(painter.device()->width(), painter.device()->height()) : area)
+{
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+}
+
+ChartPainter::~ChartPainter() = default;
+
+void ChartPainter::prepareText()
+{
+    if (!fontSet_) {
+        painter_.setFont(font_.font);
+        fontSet_ = true;
+    }
+    if (!penSet_ || penColour_ != textColour_) {
+        painter_.setPen(textColour_);
+        penColour_ = textColour_;
+        penSet_ = true;
+    }
 }
 
 QFont ChartPainter::labelFont()
@@ -44,21 +73,17 @@ void ChartPainter::drawBackground(int bitmapId, const QRect& client)
 
 void ChartPainter::drawText(ChartPoint at, const QString& text)
 {
-    const QFont font = labelFont();
-    painter_.setFont(font);
-    painter_.setPen(textColour_);
-    painter_.drawText(at.x, at.y + QFontMetrics(font).ascent(), text);
+    prepareText();
+    painter_.drawText(at.x, at.y + font_.ascent, text);
 }
 
 void ChartPainter::drawRotatedText(ChartPoint at, const QString& text)
 {
-    const QFont font = labelFont();
+    prepareText();
     painter_.save();
-    painter_.setFont(font);
-    painter_.setPen(textColour_);
     painter_.translate(at.x, at.y);
     painter_.rotate(-90.0);
-    painter_.drawText(0, QFontMetrics(font).ascent(), text);
+    painter_.drawText(0, font_.ascent, text);
     painter_.restore();
 }
 
@@ -67,40 +92,17 @@ void ChartPainter::drawLine(int x1, int y1, int x2, int y2, const QColor& colour
     if (width > 1) {
         QPen pen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         painter_.setPen(pen);
+        penSet_ = false; // text sets its own pen again
         painter_.drawLine(x1, y1, x2, y2);
         return;
     }
     // Qt's own thin lines leave out whichever end lies further right or down,
-    // not the end point; rasterising here keeps the start and drops the end.
-    const std::vector<ChartMath::Pixel> pixels =
-        ChartMath::linePixels(x1, y1, x2, y2, 0, 0, area_.width(), area_.height());
-    if (pixels.empty())
-        return;
-    // Consecutive pixels of a thin line form runs along a row (flat lines) or a
-    // column (steep ones): one fill per run instead of one point per pixel.
-    std::size_t start = 0;
-    for (std::size_t i = 1; i <= pixels.size(); ++i) {
-        if (i < pixels.size()) {
-            const ChartMath::Pixel& first = pixels[start];
-            const ChartMath::Pixel& previous = pixels[i - 1];
-            const ChartMath::Pixel& next = pixels[i];
-            const bool column = next.x == first.x && std::abs(next.y - previous.y) == 1;
-            const bool row = next.y == first.y && std::abs(next.x - previous.x) == 1;
-            if (column || row)
-                continue;
-        }
-        const ChartMath::Pixel& a = pixels[start];
-        const ChartMath::Pixel& b = pixels[i - 1];
-        const QPoint topLeft(std::min(a.x, b.x), std::min(a.y, b.y));
-        const QPoint bottomRight(std::max(a.x, b.x), std::max(a.y, b.y));
-        painter_.fillRect(QRect(topLeft, bottomRight), colour);
-        start = i;
-    }
-    // The painter is left as drawing the points left it: with the line's pen.
-    QPen pen(colour);
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    painter_.setPen(pen);
+    // not the end point; rasterising here keeps the start and drops the end,
+    // and fills each run of the line (along a row or a column) at once.
+    ChartMath::forEachLineRun(x1, y1, x2, y2, 0, 0, area_.width(), area_.height(),
+                              [&](int left, int top, int right, int bottom) {
+                                  painter_.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), colour);
+                              });
 }
 
 void ChartPainter::drawTimeAxis(const PlotRect& plot, int timeSpan)

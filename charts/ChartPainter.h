@@ -8,8 +8,18 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class QPainter;
 class QRect;
+
+// The charts' 9-point "Arial" and its ascent: made once per panel, not for
+// every label of every paint.
+struct ChartFont {
+    ChartFont();
+    QFont font;
+    int ascent = 0;
+};
 
 // The drawing pieces the small chart panels and the detail chart share: the
 // stretched background, text at a top-left reference point (upright or
@@ -20,6 +30,8 @@ public:
     // Lines are clipped to [0, area) in the painter's coordinates; an empty
     // area means the whole paint device.
     explicit ChartPainter(QPainter& painter, QSize area = {});
+    ChartPainter(QPainter& painter, const ChartFont& font, QSize area = {});
+    ~ChartPainter();
 
     // The 9-point "Arial" of the charts.
     static QFont labelFont();
@@ -45,7 +57,15 @@ public:
                     const QColor& colour, bool holdFirstPointAtBottom);
 
 private:
+    // Font and pen for text, set on the painter only when they change.
+    void prepareText();
+
     QPainter& painter_;
+    std::unique_ptr<ChartFont> ownFont_; // when the caller keeps none
+    const ChartFont& font_;
     QSize area_;
     QColor textColour_ = Qt::black;
+    bool fontSet_ = false;
+    QColor penColour_;
+    bool penSet_ = false;
 };

@@ -41,6 +41,7 @@ LogReader::LogReader(const std::string& path)
         error_ = kNotRegular;
         return;
     }
+    sizeAtOpen_ = static_cast<std::int64_t>(st.st_size);
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         fail(errno);

@@ -35,6 +35,10 @@ public:
     // Bytes after the last whole record, known once next() has returned 0.
     int trailingBytes() const { return trailing_; }
 
+    // The file's size when it was opened: whole records and a fragment are
+    // known from it before anything is read.
+    std::int64_t sizeAtOpen() const { return sizeAtOpen_; }
+
     // Back to the start of the file for another pass.
     bool rewind();
 
@@ -48,4 +52,5 @@ private:
     std::unique_ptr<MeasurementRecord[]> records_;
     int trailing_ = 0;
     bool atEnd_ = false;
+    std::int64_t sizeAtOpen_ = 0;
 };

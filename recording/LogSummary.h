@@ -4,7 +4,10 @@
 #include "recording/ChartState.h"
 #include "recording/LogReplay.h"
 
+class LogProgress;
+
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,8 +27,9 @@ public:
     static constexpr int kFieldCount = 12;
     static const char* fieldName(int field);
 
-    // Reads the file; false with error() set when it cannot be read.
-    bool read(const std::string& path);
+    // Reads the file once; false with error() set when it cannot be read.
+    // `progress` may follow and stop the pass (replay().cancelled).
+    bool read(const std::string& path, LogProgress* progress = nullptr);
 
     const std::string& error() const { return error_; }
     std::int64_t records() const { return records_; }
@@ -43,7 +47,8 @@ public:
     int cellsStatus() const { return words_.cellsStatus; }
 
 private:
-    void take(const MeasurementRecord& record);
+    // The next records of the file, in order.
+    void take(const MeasurementRecord* records, std::size_t count);
 
     std::string error_;
     std::int64_t records_ = 0;

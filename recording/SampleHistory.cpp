@@ -4,34 +4,20 @@
 
 namespace {
 
-// Margins around a quantity's values, applied in double precision.
-struct Margins {
+// The first sample's range around its value, applied in double precision.
+struct FirstMargins {
     Quantity quantity;
-    double firstMinimum; // added to the first value for the range minimum
-    double firstMaximum; // added to the first value for the range maximum
-    double above;        // added to a value above the maximum
-    double below;        // added to a value below the minimum
+    double minimum; // added to the first value for the range minimum
+    double maximum; // added to the first value for the range maximum
 };
 
-constexpr Margins kMargins[kQuantityCount] = {
-    // Capacity starts as an empty range at v + 5 and widens downwards without a margin.
-    {Quantity::Capacity, 5.0, 5.0, 5.0, 0.0},
-    {Quantity::Voltage, -0.2, 0.3, 0.3, -0.2},
-    {Quantity::Temperature, -2.0, 3.0, 3.0, -2.0},
-    {Quantity::Current, -0.2, 0.3, 0.3, -0.2},
+// Capacity starts as an empty range at v + 5.
+constexpr FirstMargins kFirstMargins[kQuantityCount] = {
+    {Quantity::Capacity, 5.0, 5.0},
+    {Quantity::Voltage, -0.2, 0.3},
+    {Quantity::Temperature, -2.0, 3.0},
+    {Quantity::Current, -0.2, 0.3},
 };
-
-// Spelled out so each quantity's field and margins are known at compile time:
-// replay runs this for every record of a long log.
-template <class Visit>
-void forEachQuantity(Visit&& visit)
-{
-    static_assert(kQuantityCount == 4);
-    visit(kMargins[0]);
-    visit(kMargins[1]);
-    visit(kMargins[2]);
-    visit(kMargins[3]);
-}
 
 constexpr int kCellSlots = 8;
 
@@ -47,12 +33,12 @@ int leadingNonZeroCells(const MeasurementRecord& record)
 
 void SampleHistory::initRanges(const MeasurementRecord& record)
 {
-    forEachQuantity([&](const Margins& m) {
+    for (const FirstMargins& m : kFirstMargins) {
         const double v = quantityValue(record, m.quantity);
         AxisRange& r = state_.range(m.quantity);
-        r.minimum = static_cast<float>(v + m.firstMinimum);
-        r.maximum = static_cast<float>(v + m.firstMaximum);
-    });
+        r.minimum = static_cast<float>(v + m.minimum);
+        r.maximum = static_cast<float>(v + m.maximum);
+    }
 
     words_.cellsStatus = record.chargeMode == 1 ? CellsStatus::Charge : CellsStatus::Discharge;
 
@@ -67,14 +53,9 @@ void SampleHistory::initRanges(const MeasurementRecord& record)
 
 void SampleHistory::widenRanges(const MeasurementRecord& record)
 {
-    forEachQuantity([&](const Margins& m) {
-        const double v = quantityValue(record, m.quantity);
-        AxisRange& r = state_.range(m.quantity);
-        if (v > r.maximum)
-            r.maximum = static_cast<float>(v + m.above);
-        else if (v < r.minimum)
-            r.minimum = static_cast<float>(v + m.below);
-    });
+    RangeBounds bounds = RangeBounds::of(state_);
+    bounds.widen(record);
+    bounds.storeInto(state_);
 }
 
 bool SampleHistory::append(const MeasurementRecord& record)

@@ -5,6 +5,36 @@
 #include "recording/ChartState.h"
 #include "recording/RecordingHost.h"
 
+// A copy of the four axis ranges for widening many records in a row: a local
+// copy stays in registers where the ranges themselves would be reloaded after
+// every store into the history. Widening the copy and storing it back is the
+// same as widening the ranges.
+struct RangeBounds {
+    std::array<float, kQuantityCount> maximum{};
+    std::array<float, kQuantityCount> minimum{};
+
+    static RangeBounds of(const ChartState& state)
+    {
+        RangeBounds bounds;
+        for (std::size_t q = 0; q < kQuantityCount; ++q) {
+            bounds.maximum[q] = state.ranges[q].maximum;
+            bounds.minimum[q] = state.ranges[q].minimum;
+        }
+        return bounds;
+    }
+    void storeInto(ChartState& state) const
+    {
+        for (std::size_t q = 0; q < kQuantityCount; ++q) {
+            state.ranges[q].maximum = maximum[q];
+            state.ranges[q].minimum = minimum[q];
+        }
+    }
+    // At most one bound of each quantity moves: above the maximum it becomes
+    // the value plus the upper margin, below the minimum the value minus the
+    // lower one (capacity: the value itself). Equal values and NaN change nothing.
+    inline void widen(const MeasurementRecord& record);
+};
+
 // The history and axis-range rules shared by the recording tick and replay.
 class SampleHistory {
 public:
@@ -31,3 +61,45 @@ private:
     SharedWords& words_;
     RecordingHost& host_;
 };
+
+namespace detail {
+// Margins around a quantity's values, applied in double precision.
+struct RangeMargins {
+    double above; // added to a value above the maximum
+    double below; // added to a value below the minimum
+};
+// Indexed by Quantity. Capacity widens downwards without a margin.
+constexpr RangeMargins kWidenMargins[kQuantityCount] = {{5.0, 0.0}, {0.3, -0.2}, {3.0, -2.0}, {0.3, -0.2}};
+
+template <Quantity q>
+inline void widenOne(RangeBounds& bounds, const MeasurementRecord& record)
+{
+    constexpr auto i = static_cast<std::size_t>(q);
+    if constexpr (q == Quantity::Capacity) {
+        const double v = record.capacity;
+        if (v > bounds.maximum[i])
+            bounds.maximum[i] = static_cast<float>(v + kWidenMargins[i].above);
+        else if (v < bounds.minimum[i])
+            bounds.minimum[i] = static_cast<float>(v + kWidenMargins[i].below);
+    } else {
+        // A float field against a float bound: comparing them as floats is
+        // comparing them in double, without the conversions.
+        const float v = static_cast<float>(quantityValue(record, q));
+        if (v > bounds.maximum[i])
+            bounds.maximum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].above);
+        else if (v < bounds.minimum[i])
+            bounds.minimum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].below);
+    }
+}
+} // namespace detail
+
+// Spelled out so each quantity's field and margins are known at compile time:
+// replay runs this for every record of a long log.
+inline void RangeBounds::widen(const MeasurementRecord& record)
+{
+    static_assert(kQuantityCount == 4);
+    detail::widenOne<Quantity::Capacity>(*this, record);
+    detail::widenOne<Quantity::Voltage>(*this, record);
+    detail::widenOne<Quantity::Temperature>(*this, record);
+    detail::widenOne<Quantity::Current>(*this, record);
+}

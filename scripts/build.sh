@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# Configures and builds Trelvane. Usage: scripts/build.sh [BUILD_DIR] [extra cmake args...]
+# Configures and builds Trelvane.
+# Usage: scripts/build.sh [BUILD_DIR] [--target NAME]... [extra cmake args...]
+# Without --target everything is built (program, tools, tests, benchmarks);
+# with it only the named targets and what they need.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
 shift || true
+targets=()
+configure=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --target) targets+=(--target "$2"); shift 2 ;;
+    *) configure+=("$1"); shift ;;
+  esac
+done
 # Warnings are errors in our own builds; ccache, when a developer has it, only saves time.
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELVANE_WERROR=ON "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELVANE_WERROR=ON "${launcher[@]}" "${configure[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"

@@ -1,5 +1,8 @@
-// Replay of a 1,000,000-record log against a plain sequential read of the same
-// file. Usage: bench-replay [RECORDS] [RUNS]
+// Replay of a log against its floor, a plain sequential read of the same file
+// in this process; trelvane-log info and csv against theirs, `cat FILE` as a
+// process. Every measurement of a run follows the others (interleaved), the
+// medians of RUNS are printed with the ratios.
+// Usage: bench-replay [RECORDS] [RUNS]   (1,000,000 records are 64 MB, 16,000,000 are 1 GB)
 #include "acquisition/SharedWords.h"
 #include "recording/SilentRecordingHost.h"
 #include "recording/LogReplay.h"
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <vector>
 
 #include <fcntl.h>
@@ -116,22 +120,24 @@ Timing replay(const std::string& path, long expected)
     return timing;
 }
 
-Timing toolInfo(const char* tool, const std::string& path)
+// A whole process with its standard output thrown away.
+Timing spawned(std::vector<std::string> arguments)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::string command = "info";
-    char* argv[] = {const_cast<char*>(tool), const_cast<char*>(command.c_str()), const_cast<char*>(path.c_str()),
-                    nullptr};
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     const auto start = Clock::now();
     pid_t child = 0;
-    const int rc = posix_spawn(&child, tool, &actions, nullptr, argv, environ);
+    const int rc = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     rusage usage{};
     if (rc != 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s info failed\n", tool);
+        std::fprintf(stderr, "%s failed\n", arguments.front().c_str());
         std::exit(1);
     }
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
@@ -182,24 +188,35 @@ int main(int argc, char** argv)
     // Warm the page cache so every run reads from memory, as a replay right after recording would.
     sequentialRead(path);
 
-    std::vector<Timing> sequential, replays, tool;
+    std::vector<Timing> sequential, replays, cats, infos, csvs;
     for (int run = 0; run < runs; ++run) {
         sequential.push_back(sequentialRead(path));
         replays.push_back(replay(path, records));
 #ifdef TRELVANE_LOG_TOOL
-        tool.push_back(toolInfo(TRELVANE_LOG_TOOL, path));
+        cats.push_back(spawned({"cat", path}));
+        infos.push_back(spawned({TRELVANE_LOG_TOOL, "info", path}));
+        csvs.push_back(spawned({TRELVANE_LOG_TOOL, "csv", path}));
 #endif
     }
 
     const Timing seq = median(sequential);
     const Timing rep = median(replays);
-    std::printf("runs: %d (medians)\n", runs);
+    std::printf("runs: %d (medians, interleaved)\n", runs);
     print("sequential read", seq);
     print("readLogFile", rep);
-    if (!tool.empty())
-        print("trelvane-log info", median(tool));
-    std::printf("replay / sequential: %9.2f wall %12.2f CPU (target: at most 3)\n", rep.wall / seq.wall,
+    std::printf("replay / sequential read: %6.2f wall %6.2f CPU (target: at most 1.3)\n", rep.wall / seq.wall,
                 rep.cpu / seq.cpu);
+    if (!infos.empty()) {
+        const Timing cat = median(cats);
+        const Timing info = median(infos);
+        const Timing csv = median(csvs);
+        print("cat FILE", cat);
+        print("trelvane-log info", info);
+        print("trelvane-log csv", csv);
+        std::printf("info / cat: %6.2f wall %6.2f CPU (target: at most 1.5)\n", info.wall / cat.wall, info.cpu / cat.cpu);
+        std::printf("csv: %.0f ms for %ld records = %.0f ms per 1,000,000 (target: at most 400); %.0fx cat\n",
+                    csv.wall * 1e3, records, csv.wall * 1e3 * 1e6 / static_cast<double>(records), csv.wall / cat.wall);
+    }
 
     std::error_code ignored;
     std::filesystem::remove_all(pattern, ignored);

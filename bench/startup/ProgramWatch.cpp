@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QStringList>
 #include <QScreen>
 #include <QThread>
 
@@ -58,10 +59,10 @@ double processCpuMs(qint64 pid)
 
 class Program {
 public:
-    Program(const char* program, const char* log)
+    Program(const QString& program, const QStringList& arguments)
     {
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
-        process_.start(QString::fromLocal8Bit(program), {QString::fromLocal8Bit(log)});
+        process_.start(program, arguments);
     }
     ~Program()
     {
@@ -79,6 +80,15 @@ private:
 
 } // namespace
 
+// One program to start: the untimed first start gives the strip it settles on.
+struct Subject {
+    QString name;
+    QString program;
+    QStringList arguments;
+    QImage reference;
+    std::vector<Timing> timings;
+};
+
 int ProgramWatch::run(int argc, char** argv, const char* program, const char* log, int runs)
 {
     QGuiApplication application(argc, argv);
@@ -88,13 +98,25 @@ int ProgramWatch::run(int argc, char** argv, const char* program, const char* lo
     const QImage empty = strip(screen);
     const auto screenIsEmpty = [&] { return strip(screen) == empty; };
 
-    // An untimed first start: the finished paint is what the strip shows once
-    // it has stopped changing for a second.
-    QImage reference;
-    {
-        const Program first(program, log);
+    // The program with the log, and its floor: a bare Qt window of the same
+    // size (this benchmark with --bare-window), started alternately.
+    std::vector<Subject> subjects = {
+        {QStringLiteral("trelvane FILE.tvr: spawn to window"), QString::fromLocal8Bit(program),
+         {QString::fromLocal8Bit(log)}, {}, {}},
+        {QStringLiteral("bare Qt window: spawn to window"), QString::fromLocal8Bit(argv[0]),
+         {QStringLiteral("--bare-window")}, {}, {}},
+    };
+
+    for (Subject& subject : subjects) {
+        // An untimed first start: the finished paint is what the strip shows
+        // once it has stopped changing for a second.
+        if (!pollUntil(screenIsEmpty, kStartTimeoutMs)) {
+            std::fprintf(stderr, "bench-startup: the previous window did not go\n");
+            return 1;
+        }
+        const Program first(subject.program, subject.arguments);
         if (!pollUntil([&] { return !screenIsEmpty(); }, kStartTimeoutMs)) {
-            std::fprintf(stderr, "bench-startup: trelvane showed no window\n");
+            std::fprintf(stderr, "bench-startup: %s showed no window\n", qPrintable(subject.program));
             return 1;
         }
         QImage last = strip(screen);
@@ -110,29 +132,37 @@ int ProgramWatch::run(int argc, char** argv, const char* program, const char* lo
             },
             kStartTimeoutMs);
         if (!settled) {
-            std::fprintf(stderr, "bench-startup: trelvane's window kept changing\n");
+            std::fprintf(stderr, "bench-startup: %s's window kept changing\n", qPrintable(subject.program));
             return 1;
         }
-        reference = last;
+        subject.reference = last;
     }
 
-    std::vector<Timing> timings;
     for (int i = 0; i < runs; ++i) {
-        if (!pollUntil(screenIsEmpty, kStartTimeoutMs)) {
-            std::fprintf(stderr, "bench-startup: the previous window did not go\n");
-            return 1;
+        for (Subject& subject : subjects) {
+            if (!pollUntil(screenIsEmpty, kStartTimeoutMs)) {
+                std::fprintf(stderr, "bench-startup: the previous window did not go\n");
+                return 1;
+            }
+            const BenchClock clock;
+            const Program started(subject.program, subject.arguments);
+            if (!pollUntil([&] { return strip(screen) == subject.reference; }, kStartTimeoutMs)) {
+                std::fprintf(stderr, "bench-startup: %s did not show its window\n", qPrintable(subject.program));
+                return 1;
+            }
+            Timing timing = clock.elapsed();
+            timing.cpuMs = processCpuMs(started.pid());
+            subject.timings.push_back(timing);
         }
-        const BenchClock clock;
-        const Program started(program, log);
-        if (!pollUntil([&] { return strip(screen) == reference; }, kStartTimeoutMs)) {
-            std::fprintf(stderr, "bench-startup: trelvane did not show the replayed charts\n");
-            return 1;
-        }
-        Timing timing = clock.elapsed();
-        timing.cpuMs = processCpuMs(started.pid());
-        timings.push_back(timing);
     }
-    std::printf("%s\n", formatSummary("trelvane FILE.tvr: spawn to window", summarise(timings)).c_str());
-    std::printf("  (CPU: the program's utime + stime; the strip is polled every 1 ms)\n");
+    std::vector<TimingSummary> summaries;
+    for (const Subject& subject : subjects) {
+        summaries.push_back(summarise(subject.timings));
+        std::printf("%s\n", formatSummary(subject.name.toStdString(), summaries.back()).c_str());
+    }
+    std::printf("  (alternate starts; CPU: the program's utime + stime; the strip is polled every 1 ms)\n");
+    std::printf("trelvane / bare Qt window: %.2f wall, %.2f CPU (target: at most 1.2)\n",
+                summaries[0].median.wallMs / summaries[1].median.wallMs,
+                summaries[0].median.cpuMs / summaries[1].median.cpuMs);
     return 0;
 }

@@ -10,7 +10,9 @@
 //  trelvane FILE.tvr
 //         the installed program itself under Xvfb (skipped without Xvfb),
 //         timed until a strip of its window on the X screen shows the
-//         finished paint; the strip is polled every millisecond.
+//         finished paint; the strip is polled every millisecond. Started
+//         alternately with its floor, a bare Qt window of the same size
+//         (--bare-window), timed the same way; the ratio is printed.
 #include "bench/startup/ColdStart.h"
 #include "bench/startup/ProgramWatch.h"
 
@@ -24,6 +26,7 @@
 #include "overview/COverviewPanel.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -127,8 +130,23 @@ bool runProgramWatch(const QString& self, const QString& log, int runs)
 
 } // namespace
 
+// The floor of a start-up: a bare Qt window of the main window's size, at
+// the same place, that paints its background and nothing else.
+int bareWindow(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("bare"));
+    window.setFixedSize(1024, 750);
+    window.move(0, 0);
+    window.show();
+    return application.exec();
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--bare-window") == 0)
+        return bareWindow(argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "--cold") == 0)
         return ColdStart::run(argc, argv, argv[2]);
     if (argc >= 5 && std::strcmp(argv[1], "--watch") == 0)

@@ -16,6 +16,7 @@ public:
         : inner_(inner), stopRequested_(stopRequested) {}
 
     int readByte() override;
+    void expectAtLeast(int bytes) override { inner_.expectAtLeast(bytes); }
 
     void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
     // True once a stop or the deadline has cut the stream.

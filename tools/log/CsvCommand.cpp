@@ -4,11 +4,13 @@
 #include "CommandLine.h"
 #include "recording/LogCsv.h"
 #include "recording/LogReader.h"
+#include "TerminalProgress.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int runCsv(int argc, const char* const* argv)
 {
@@ -37,16 +39,25 @@ int runCsv(int argc, const char* const* argv)
             return cli::kExitFailure;
         }
     }
-    std::string text = LogCsv::header() + '\n';
-    std::fputs(text.c_str(), sink);
+    const std::string header = LogCsv::header() + '\n';
+    std::fwrite(header.data(), 1, header.size(), sink);
+    // One block of records is formatted into one buffer and written at once.
+    std::vector<char> text(LogReader::kBlockRecords * (LogCsv::kMaxRowLength + 1));
+    TerminalProgress progress(kLogTool, file);
+    const std::int64_t total = reader.sizeAtOpen() / static_cast<std::int64_t>(kRecordSize);
+    std::int64_t done = 0;
     for (std::size_t count; (count = reader.next()) > 0;) {
-        text.clear();
+        char* end = text.data();
         for (std::size_t i = 0; i < count; ++i) {
-            text += LogCsv::row(reader.at(i));
-            text += '\n';
+            end = LogCsv::writeRow(end, reader.at(i));
+            *end++ = '\n';
         }
-        std::fwrite(text.data(), 1, text.size(), sink);
+        if (std::fwrite(text.data(), 1, static_cast<std::size_t>(end - text.data()), sink) == 0 && end != text.data())
+            break; // the error is reported below
+        done += static_cast<std::int64_t>(count);
+        progress.advance(done, total);
     }
+    progress.finish();
     const int writeFailed = std::ferror(sink);
     const int closeFailed = sink == stdout ? std::fflush(sink) : std::fclose(sink);
     if (!reader.error().empty()) {

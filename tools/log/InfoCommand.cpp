@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "recording/LogCsv.h"
 #include "recording/LogSummary.h"
+#include "TerminalProgress.h"
 
 #include <cstdio>
 #include <string>
@@ -20,7 +21,10 @@ int runInfo(int argc, const char* const* argv)
     const std::string& file = line.arguments().front();
 
     LogSummary summary;
-    if (!summary.read(file)) {
+    TerminalProgress progress(kLogTool, file);
+    const bool read = summary.read(file, &progress);
+    progress.finish();
+    if (!read) {
         cli::report(kLogTool, file, summary.error());
         return cli::kExitFailure;
     }

@@ -347,6 +347,14 @@ const ShutdownCase kShutdownCases[] = {
          ASSERT_TRUE(s.host().waitForCall("repaint 3")); // one read timed out
          ASSERT_TRUE(eventually(blockedInRead)) << "the next read is under way";
      }},
+    {"WaitingForTheRestOfAFrame",
+     [](ReceiveThread& t) {
+         auto& s = static_cast<ReceiveThreadShutdown&>(t);
+         s.start();
+         const std::vector<std::uint8_t> frame = ChargerFrames::variant1(ChargerFrames::kMarkerRunning);
+         s.pty().write(std::vector<std::uint8_t>(frame.begin(), frame.begin() + 10));
+         ASSERT_TRUE(eventually(blockedInRead)) << "waiting for the other 66 bytes";
+     }},
     {"WaitingForAMessageBox",
      [](ReceiveThread& t) {
          auto& s = static_cast<ReceiveThreadShutdown&>(t);
@@ -398,7 +406,8 @@ const ShutdownCase kShutdownCases[] = {
          // More frames queued, so the loop is decoding and sleeping when the stop comes.
          for (int i = 0; i < 20; ++i)
              s.pty().writeSome(ChargerFrames::variant1(ChargerFrames::kMarkerRunning, 0x90));
-         ASSERT_TRUE(eventually([] { return acquisitionThreadSyscall() == SYS_futex; })) << "in a 20 ms sleep";
+         // The pause after a frame is slept in the link, with the wait for the next frame.
+         ASSERT_TRUE(eventually(blockedInRead)) << "in the pause after a frame";
      }},
 };
 
