@@ -262,4 +262,26 @@ TEST_F(RecordTool, RefusesBadCommandLinesPortsAndLogFiles)
     EXPECT_TRUE(help.output().contains("Exit status:"));
 }
 
+TEST_F(RecordTool, ExampleServiceRunsARecorderCommandLineThatIsAccepted)
+{
+    QFile unit(QStringLiteral(TRELVANE_SERVICE_EXAMPLE));
+    ASSERT_TRUE(unit.open(QIODevice::ReadOnly | QIODevice::Text));
+    QString execStart;
+    for (const QString& line : QString::fromUtf8(unit.readAll()).split('\n')) {
+        if (line.startsWith(QStringLiteral("ExecStart=")))
+            execStart = line.mid(10);
+    }
+    QStringList words = execStart.split(' ', Qt::SkipEmptyParts);
+    ASSERT_GE(words.size(), 2) << execStart.toStdString();
+    EXPECT_TRUE(words.takeFirst().endsWith(QStringLiteral("/trelvane-record")));
+    // %h is the user's home; the device named is not there, so only the port fails.
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("home/charges"))));
+    for (QString& word : words)
+        word.replace(QStringLiteral("%h"), path(QStringLiteral("home")));
+    ToolProcess tool;
+    ASSERT_TRUE(tool.start(QStringLiteral("trelvane-record"), words, env_));
+    EXPECT_EQ(tool.waitForExit(10000), 2);
+    EXPECT_TRUE(tool.errors().contains("/dev/serial/by-id/CHANGE-ME: no such device")) << tool.errors().toStdString();
+}
+
 } // namespace
