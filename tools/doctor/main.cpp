@@ -25,12 +25,12 @@ namespace {
 constexpr const char* kTool = "trelvane-doctor";
 
 constexpr const char* kAbout =
-    "Says why a charger is silent. Without options it lists the serial ports present (the\n"
-    "system's, and the monitor's COM3..COM15, which $TRELVANE_PORTS_DIR may point anywhere):\n"
-    "device, description, manufacturer, USB vendor and product id, serial number,\n"
-    "/dev/serial/by-id link, the COM entry that reaches it, whether you may open it (and the\n"
-    "command that fixes it if not) and which processes hold it open. --listen reads a port\n"
-    "for a few seconds and ends with one verdict line.";
+    "Says why a charger is silent. Without options it lists the serial ports present\n"
+    "(the system's, and the monitor's COM3..COM15, which $TRELVANE_PORTS_DIR may\n"
+    "point anywhere): device, description, manufacturer, USB vendor and product id,\n"
+    "serial number, /dev/serial/by-id link, the COM entry that reaches it, whether\n"
+    "you may open it (and the command that fixes it if not) and which processes hold\n"
+    "it open. --listen reads a port for a few seconds and ends with one verdict line.";
 
 constexpr const char* kEpilog =
     "Exit status:\n"
@@ -38,10 +38,11 @@ constexpr const char* kEpilog =
     "     named, at least one port is usable\n"
     "  1  the output could not be written, or the port failed in another way\n"
     "  2  bad command line\n"
-    "  3  no serial port found, or the one named is not there (or is no serial device)\n"
+    "  3  no serial port found, or the one named is not there or no serial device\n"
     "  4  you may not open it (see the fix)\n"
     "  5  another process has it open: a second reader takes frames from the first\n"
-    "  6  --listen: bytes arrive, but no frame the monitor can use (wrong device or baud)\n"
+    "  6  --listen: bytes arrive, but no frame the monitor can use (wrong device or\n"
+    "     baud)\n"
     "  7  --listen: nothing arrives\n"
     "\n"
     "Examples:\n"
@@ -86,8 +87,8 @@ int finish(int status)
 
 int main(int argc, char** argv)
 {
-    cli::CommandLine line(kTool, "[--port N | --device PATH | --listen N|PATH [--seconds S]] [--json]", kAbout,
-                          kEpilog);
+    cli::CommandLine line(kTool, "[--port N | --device PATH | --listen N|PATH\n       [--seconds S]] [--json]",
+                          kAbout, kEpilog);
     line.option("port", 'p', "N", "check only COMN (3..15), as the monitor finds it");
     line.option("device", 'd', "PATH", "check only this serial device");
     line.option("listen", 'l', "N|PATH", "check COMN or PATH, then read it (read-only, 9600 baud 8N1) and say "

@@ -9,30 +9,31 @@
 namespace {
 
 constexpr const char* kAbout =
-    "Records a charge from the charger's serial port into a .tvr log, without a window: one\n"
-    "record per second from the charge's start frame to its end frame, stamped 1, 2, 3, ...,\n"
-    "the same bytes as the monitor writes. By default it records one charge and ends when the\n"
-    "charger ends it or the data stop, as the monitor does; the options below keep it going\n"
-    "unattended. COMn (3..15) is the first that exists of $TRELVANE_PORTS_DIR/COMn,\n"
-    "/dev/ttyUSB{n-3} and /dev/ttyACM{n-3}, as in the monitor.";
+    "Records a charge from the charger's serial port into a .tvr log, without a\n"
+    "window: one record per second from the charge's start frame to its end frame,\n"
+    "stamped 1, 2, 3, ..., the same bytes as the monitor writes. By default it\n"
+    "records one charge and ends when the charger ends it or the data stop, as the\n"
+    "monitor does; the options below keep it going unattended. COMn (3..15) is the\n"
+    "first that exists of $TRELVANE_PORTS_DIR/COMn, /dev/ttyUSB{n-3} and\n"
+    "/dev/ttyACM{n-3}.";
 
 constexpr const char* kEpilog =
-    "A status line (elapsed time, V, A, mAh, temperature, cells, records written) follows\n"
-    "every second: rewritten in place on a terminal, as plain lines otherwise (journald).\n"
-    "SIGINT or SIGTERM ends the recording cleanly: every completed record is on disk.\n"
+    "A status line (elapsed time, V, A, mAh, temperature, cells, records written)\n"
+    "follows every second: rewritten in place on a terminal, plain lines otherwise\n"
+    "(journald). SIGINT or SIGTERM ends the recording cleanly.\n"
     "\n"
     "Exit status:\n"
     "  0  the charge ended with the charger's end frame\n"
     "  1  stopped by SIGINT or SIGTERM (every completed record is on disk)\n"
     "  2  bad command line, or the port, the log file or the folder cannot be used\n"
-    "  3  the line was lost: the data stopped during the charge (without --reconnect),\n"
-    "     the device vanished, --give-up ran out, or a new charge began while the line\n"
-    "     was down (without --split)\n"
-    "  4  records could not be written to the log (it misses seconds; see the messages)\n"
+    "  3  the line was lost: the data stopped during the charge (without\n"
+    "     --reconnect), the device vanished, --give-up ran out, or a new charge\n"
+    "     began while the line was down (without --split)\n"
+    "  4  records could not be written to the log (see the messages)\n"
     "\n"
     "Examples:\n"
     "  trelvane-record --port 3 --log charge.tvr\n"
-    "  trelvane-record --device /dev/serial/by-id/usb-...-if00-port0 --split ~/charges \\\n"
+    "  trelvane-record --device /dev/serial/by-id/usb-...-port0 --split ~/charges \\\n"
     "      --reconnect --join";
 
 } // namespace
@@ -44,8 +45,8 @@ std::string RecordSettings::portLabel() const
 
 std::optional<RecordSettings> parseRecordSettings(int argc, const char* const* argv, int* exitCode)
 {
-    cli::CommandLine line(kRecordTool, "(--port N | --device PATH) (--log FILE | --split DIR) [options]", kAbout,
-                          kEpilog);
+    cli::CommandLine line(kRecordTool, "(--port N | --device PATH) (--log FILE | --split DIR)\n       [options]",
+                          kAbout, kEpilog);
     line.option("port", 'p', "N", "the charger's port COMN, N from 3 to 15");
     line.option("device", 'd', "PATH", "the charger's serial device; /dev/serial/by-id/... keeps its name "
                                        "when the adapter is plugged in again");
