@@ -71,6 +71,10 @@ std::optional<SessionEnd> RecorderSession::onFrame()
 
     bool announceBack = false;
     if (outage_) {
+        // Only a whole frame of its variant's length says the charger is back;
+        // anything else is what a glitching line delivers, and is left unread.
+        if (loop_.length() != frameLengthOf(variant))
+            return std::nullopt;
         outage_ = false;
         if (kind == FrameKind::Start && variant == 1) {
             // In 76-byte frames the start marker opens a charge: the charger

@@ -18,7 +18,8 @@
 //  - split: after a charge the session waits for the next one.
 //  - reconnect: when the data stop during a charge, the charge stays open and
 //    the seconds count on without records; the line is back with the first
-//    frame received again, on the same device or on the one that took its name.
+//    whole frame (76 or 112 bytes) received again, on the same device or on
+//    the one that took its name.
 //    A vanished device is waited for, during a charge and between charges.
 class RecorderSession {
 public:
