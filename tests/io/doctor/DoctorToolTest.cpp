@@ -180,7 +180,7 @@ TEST_F(DoctorTool, ListeningEndsWithAVerdictForWhatArrives)
                                   dir_.filePath(QStringLiteral("sent.csv"))));
         else
             ASSERT_TRUE(registerPort(silent.slavePath()));
-        const Run run = doctor({"--listen", "7", "--seconds", "2"});
+        const Run run = doctor({"--listen", "7", "--seconds", "1.5"});
         EXPECT_EQ(run.status, c.status) << run.out.toStdString();
         EXPECT_TRUE(run.out.endsWith(QString::fromLatin1(c.verdict))) << run.out.toStdString();
         if (c.status == 0) {

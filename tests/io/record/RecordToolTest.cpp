@@ -67,7 +67,7 @@ TEST_F(RecordTool, JoinsAChargeUnderWayOnlyWhenAsked)
         const QString log = path(QStringLiteral("joined-%1.tvr").arg(c.join));
         ChargerSimulator sim;
         ToolProcess recorder;
-        ASSERT_TRUE(startSimulator(sim, {"--scenario", "mid-charge", "--seconds", "6"}, "mid.csv"));
+        ASSERT_TRUE(startSimulator(sim, {"--scenario", "mid-charge", "--seconds", "5"}, "mid.csv"));
         ASSERT_TRUE(startRecorder(recorder, c.join ? QStringList{"--log", log, "--join"} : QStringList{"--log", log}));
         if (!c.join) {
             // Nothing starts a recording: after the end frame only a stop ends it.
@@ -90,14 +90,14 @@ TEST_F(RecordTool, JoinsAChargeUnderWayOnlyWhenAsked)
 TEST_F(RecordTool, ReconnectKeepsTheChargeAcrossAnUnplugAndLeavesTheOutageAsAGap)
 {
     const QString log = path(QStringLiteral("reconnect.tvr"));
-    const QStringList charge{"--seconds", "8", "--seed", "11"};
+    const QStringList charge{"--seconds", "6", "--seed", "11"};
     ChargerSimulator before;
     ASSERT_TRUE(startSimulator(before, QStringList{"--scenario", "unplug"} + charge, "before.csv"));
     ASSERT_TRUE(startRecorder({"--log", log, "--reconnect"}));
     ASSERT_TRUE(recorder_.waitForOutput("line lost at", 20000)) << said();
     ASSERT_TRUE(before.unplug());
     ASSERT_TRUE(recorder_.waitForOutput("is gone; waiting for it to come back", 10000)) << said();
-    QThread::msleep(1500); // the outage
+    QThread::msleep(1000); // the outage
 
     ChargerSimulator after;
     ASSERT_TRUE(startSimulator(after, QStringList{"--scenario", "mid-charge"} + charge, "after.csv"));
@@ -148,7 +148,7 @@ TEST_F(RecordTool, SplitPutsEveryChargeIntoANewFileNamedByItsStart)
     for (int charge = 1; charge <= 3; ++charge) {
         SCOPED_TRACE(::testing::Message() << "charge " << charge);
         ChargerSimulator sim;
-        ASSERT_TRUE(startSimulator(sim, {"--seconds", "2.5", "--seed", QString::number(charge)},
+        ASSERT_TRUE(startSimulator(sim, {"--seconds", "2", "--seed", QString::number(charge)},
                                    QStringLiteral("charge%1.csv").arg(charge)));
         ASSERT_TRUE(recorder_.waitForOutput("charge ended after", 20000, charge)) << said();
         sent.push_back(sim.sentRecords());
