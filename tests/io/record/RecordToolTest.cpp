@@ -193,6 +193,23 @@ TEST_F(RecordTool, SigtermLosesNoCompletedRecord)
     EXPECT_TRUE(recorder_.output().contains("stopped; every completed record is on disk"));
 }
 
+TEST_F(RecordTool, RecordsThatCannotBeWrittenAreToldAndEndWithStatusFour)
+{
+    const QString folder = path(QStringLiteral("gone-folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString log = QDir(folder).filePath(QStringLiteral("charge.tvr"));
+    ChargerSimulator sim;
+    ASSERT_TRUE(startSimulator(sim, {"--seconds", "60"}, "lost.csv"));
+    ASSERT_TRUE(startRecorder({"--log", log}));
+    ASSERT_TRUE(waitFor([&] { return readLog(log).size() >= 2; }, 20000)) << said();
+    ASSERT_TRUE(QDir(folder).removeRecursively()); // the medium is gone
+    ASSERT_TRUE(recorder_.waitForErrors("records are being lost", 10000)) << said();
+    recorder_.signal(SIGTERM);
+    EXPECT_EQ(recorder_.waitForExit(5000), 4) << said();
+    EXPECT_TRUE(recorder_.errors().contains(log + ": cannot write the log: No such file or directory")) << said();
+    EXPECT_TRUE(recorder_.output().contains(QRegularExpression("records? NOT written"))) << said();
+}
+
 TEST_F(RecordTool, ADeviceGoneForGoodEndsWithAClearMessage)
 {
     const struct {

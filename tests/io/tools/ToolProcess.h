@@ -37,11 +37,19 @@ public:
     // Waits until standard output contains `text`; false at the deadline or when the tool ended without it.
     bool waitForOutput(const QString& text, int deadlineMs = 20000, int occurrences = 1)
     {
+        return waitForText(out_, text, deadlineMs, occurrences);
+    }
+    // The same for standard error.
+    bool waitForErrors(const QString& text, int deadlineMs = 20000) { return waitForText(err_, text, deadlineMs, 1); }
+
+private:
+    bool waitForText(const QByteArray& stream, const QString& text, int deadlineMs, int occurrences)
+    {
         QElapsedTimer clock;
         clock.start();
         for (;;) {
             collect();
-            if (QString::fromLocal8Bit(out_).count(text) >= occurrences)
+            if (QString::fromLocal8Bit(stream).count(text) >= occurrences)
                 return true;
             if (process_.state() == QProcess::NotRunning || clock.elapsed() > deadlineMs)
                 return false;
@@ -49,6 +57,7 @@ public:
         }
     }
 
+public:
     void signal(int number)
     {
         if (process_.state() != QProcess::NotRunning)
