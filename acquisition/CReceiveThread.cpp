@@ -1,7 +1,6 @@
 #include "acquisition/CReceiveThread.h"
 
-#include "acquisition/FrameDecoder.h"
-#include "acquisition/FrameReader.h"
+#include "acquisition/AcquisitionLoop.h"
 #include "acquisition/PortMemory.h"
 #include "acquisition/PortNames.h"
 
@@ -76,34 +75,18 @@ bool CReceiveThread::initInstance()
 
 void CReceiveThread::runLoop()
 {
-    FrameReader reader(link_);
-    FrameDecoder decoder(words_, liveRecord_, host_);
-    FrameBuffer buffer{};
-
+    AcquisitionLoop loop(link_, words_, liveRecord_, host_, stop_);
     while (!stop_.load()) {
-        buffer.fill(0);
-        const int length = reader.readFrame(buffer);
-        // A read cut short by shutdown is not a loss of data: no beep, no lamp.
-        if (stop_.load())
+        const AcquisitionLoop::Outcome outcome = loop.step();
+        if (outcome == AcquisitionLoop::Outcome::Cancelled)
             return;
-        if (length != 0) {
-            words_.frameVariant.store(variantForLength(length, words_.frameVariant.load()));
-            if (decoder.decodeFrame(buffer) == FrameDecoder::Result::Stop)
-                break;
+        if (outcome == AcquisitionLoop::Outcome::ChargeEnded || outcome == AcquisitionLoop::Outcome::DataLost)
+            break;
+        if (outcome == AcquisitionLoop::Outcome::Decoded) {
             // The pause after a frame, taken by the link together with the
             // wait for the next frame: one wake-up where there were two.
             link_.pauseBeforeRead(std::chrono::milliseconds(kPauseMs), kShortFrameLength);
             continue;
-        } else if (words_.recordingTimer.load() != 0) {
-            host_.stopRecordingTimer();
-            words_.recordingTimer.store(0);
-            host_.beep();
-            words_.cellsStatus.store(CellsStatus::Disconnect);
-            host_.repaintOverviewWithoutErase();
-            break;
-        } else {
-            words_.cellsStatus.store(CellsStatus::Disconnect);
-            host_.repaintOverviewWithoutErase();
         }
         if (!pause(kPauseMs))
             return;

@@ -98,15 +98,12 @@ FrameDecoder::Result FrameDecoder::decodeFrame(const FrameBuffer& frame)
     const FrameKind kind = classifyFrame(frame, variant);
 
     // Timer calls go to the main window; they are made before the lock is taken.
-    if (kind == FrameKind::Start && words_.recordingTimer.load() == 0) {
-        words_.secondsCounter.store(0);
-        words_.recordingTimer.store(host_.startRecordingTimer());
-    }
+    if (kind == FrameKind::Start && words_.recordingTimer.load() == 0)
+        startRecording();
 
     if (kind == FrameKind::End) {
         if (words_.recordingTimer.load() != 0) {
-            host_.stopRecordingTimer();
-            words_.recordingTimer.store(0);
+            stopRecording();
             return Result::Stop;
         }
         words_.cellsStatus.store(CellsStatus::Connect);
@@ -116,4 +113,16 @@ FrameDecoder::Result FrameDecoder::decodeFrame(const FrameBuffer& frame)
 
     liveRecord_.write([&](MeasurementRecord& record) { fillRecord(record, frame, variant); });
     return Result::Continue;
+}
+
+void FrameDecoder::startRecording()
+{
+    words_.secondsCounter.store(0);
+    words_.recordingTimer.store(host_.startRecordingTimer());
+}
+
+void FrameDecoder::stopRecording()
+{
+    host_.stopRecordingTimer();
+    words_.recordingTimer.store(0);
 }

@@ -33,6 +33,12 @@ public:
     // Uses words.frameVariant, which the caller has already updated from the length.
     Result decodeFrame(const FrameBuffer& frame);
 
+    // What a start frame does when nothing is recorded: the counter back to 0,
+    // then the timer started and its id kept (0 when it failed to start).
+    void startRecording();
+    // What an end frame does while recording: the timer stopped, its id cleared.
+    void stopRecording();
+
 private:
     SharedWords& words_;
     LiveRecord& liveRecord_;

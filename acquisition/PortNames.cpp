@@ -16,10 +16,10 @@ bool entryExists(const QString& path)
 
 } // namespace
 
-QString devicePathForPort(int portNumber)
+QStringList candidatePathsForPort(int portNumber)
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("\\\\.\\COM%1").arg(portNumber);
+    return {QStringLiteral("\\\\.\\COM%1").arg(portNumber)};
 #else
     QStringList candidates;
     const QString portsDir = qEnvironmentVariable("TRELVANE_PORTS_DIR");
@@ -27,10 +27,16 @@ QString devicePathForPort(int portNumber)
         candidates << QDir(portsDir).filePath(QStringLiteral("COM%1").arg(portNumber));
     candidates << QStringLiteral("/dev/ttyUSB%1").arg(portNumber - 3)
                << QStringLiteral("/dev/ttyACM%1").arg(portNumber - 3);
+    return candidates;
+#endif
+}
+
+QString devicePathForPort(int portNumber)
+{
+    const QStringList candidates = candidatePathsForPort(portNumber);
     for (const QString& candidate : candidates) {
         if (entryExists(candidate))
             return candidate;
     }
     return candidates.first();
-#endif
 }

@@ -4,6 +4,7 @@
 #include "app/DialogServices.h"
 #include "controls/CImageButton.h"
 #include "controls/DialogUnits.h"
+#include "doctor/PortSurvey.h"
 #include "recording/LogFile.h"
 #include "res/Bitmaps.h"
 
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTextDocument>
 
 namespace {
 
@@ -23,6 +25,12 @@ CImageButton* makeButton(QWidget* parent, const QString& caption, QRect geometry
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
+}
+
+// Tool tips turn text that looks like markup into markup; a path is shown as it is.
+QString plainToolTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? QStringLiteral("<qt>%1</qt>").arg(text.toHtmlEscaped()) : text;
 }
 
 } // namespace
@@ -47,6 +55,11 @@ CControlDlg::CControlDlg(AppState& app, DialogServices& services, QWidget* paren
     portList_->setGeometry(DialogUnits::x(19), DialogUnits::y(160), DialogUnits::x(64), DialogUnits::y(12));
     for (int i = 0; i < kPortCount; ++i)
         portList_->addItem(QStringLiteral("COM%1").arg(i + 3));
+    // Which device each entry reaches now, or "not present".
+    const PortSurvey survey;
+    for (int i = 0; i < kPortCount; ++i)
+        portList_->setItemData(i, plainToolTip(PortSurvey::entryDescription(survey.monitorPort(i + 3), i + 3)),
+                               Qt::ToolTipRole);
     portList_->setMaxVisibleItems(kPortCount);
     startButton_ = makeButton(this, QStringLiteral("start"), DialogUnits::rect(94, 159, 56, 16));
     readButton_ = makeButton(this, QStringLiteral("read"), DialogUnits::rect(171, 160, 54, 15));

@@ -22,13 +22,9 @@ RecordingTick::RecordingTick(SampleHistory& history, LiveRecord& liveRecord, std
 void RecordingTick::tick()
 {
     ChartState& state = history_.state();
-    SharedWords& words = history_.words();
     RecordingHost& host = history_.host();
 
-    // A run of 68 years would overflow the counter; it stops at the largest stamp instead.
-    const int previous = words.secondsCounter.load();
-    const int seconds = previous < kIntMax ? previous + 1 : kIntMax;
-    words.secondsCounter = seconds;
+    const int seconds = advanceCounter();
 
     state.snapshotRecord = liveRecord_.copy();
     state.snapshotRecord.elapsedSeconds = seconds;
@@ -43,6 +39,30 @@ void RecordingTick::tick()
             history_.widenRanges(state.snapshotRecord);
     }
 
+    advanceTimeSpan(seconds);
+
+    for (RecordingHost::View view : kRepaintOrder)
+        host.invalidate(view);
+}
+
+void RecordingTick::skipSecond()
+{
+    advanceTimeSpan(advanceCounter());
+}
+
+int RecordingTick::advanceCounter()
+{
+    SharedWords& words = history_.words();
+    // A run of 68 years would overflow the counter; it stops at the largest stamp instead.
+    const int previous = words.secondsCounter.load();
+    const int seconds = previous < kIntMax ? previous + 1 : kIntMax;
+    words.secondsCounter = seconds;
+    return seconds;
+}
+
+void RecordingTick::advanceTimeSpan(int seconds)
+{
+    ChartState& state = history_.state();
     if (seconds == state.timeSpan && state.timeSpan <= kIntMax / 2) {
         state.timeSpan *= 2;
         if (seconds < kHistoryCapacity) {
@@ -52,9 +72,6 @@ void RecordingTick::tick()
             history_.halve();
         }
     }
-
-    for (RecordingHost::View view : kRepaintOrder)
-        host.invalidate(view);
 }
 
 void RecordingTick::logSnapshot(const MeasurementRecord& record, RecordingHost& host)

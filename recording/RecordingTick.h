@@ -13,8 +13,15 @@ public:
     RecordingTick(SampleHistory& history, LiveRecord& liveRecord, std::string logSavePath);
 
     void tick();
+    // A second of the run in which the line was down: it is counted, so the
+    // next record's stamp shows the gap, but nothing is logged, stored or
+    // repainted.
+    void skipSecond();
 
 private:
+    // Steps 1 and 6 of every second: the counter, then the time span.
+    int advanceCounter();
+    void advanceTimeSpan(int seconds);
     // Appends the snapshot; tells the host once when logging starts failing and once when it recovers.
     void logSnapshot(const MeasurementRecord& record, RecordingHost& host);
 

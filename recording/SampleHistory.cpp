@@ -69,7 +69,11 @@ bool SampleHistory::append(const MeasurementRecord& record)
 
 void SampleHistory::halve()
 {
-    constexpr int kept = kHistoryCapacity / 2;
+    // A run without gaps halves a full history, 320 entries to 160. Seconds
+    // skipped while the line was down leave it short, and then only entries
+    // that hold samples are kept.
+    const int count = std::clamp(state_.historyCount, 0, kHistoryCapacity);
+    const int kept = (count + 1) / 2;
     for (int k = 0; k < kept; ++k)
         state_.history[static_cast<std::size_t>(k)] = state_.history[static_cast<std::size_t>(2 * k)];
     std::fill(state_.history.begin() + kept, state_.history.end(), MeasurementRecord{});

@@ -48,7 +48,8 @@ public:
     void widenRanges(const MeasurementRecord& record);
     // Stores a record at position historyCount; false (nothing stored) when full.
     bool append(const MeasurementRecord& record);
-    // Keeps entries 0, 2, ..., 318 as 0..159, zeroes the rest, count 160.
+    // Keeps entries 0, 2, 4, ... in order and zeroes the rest: a full
+    // history of 320 becomes 160, a shorter one (gaps) half of it, rounded up.
     void halve();
 
     ChartState& state() { return state_; }

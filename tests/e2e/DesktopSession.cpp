@@ -83,6 +83,20 @@ void DesktopSession::stopProcess(QProcess& process)
     return ::testing::AssertionSuccess();
 }
 
+XDoTool::Window DesktopSession::startMonitoring(int port, const QString& log)
+{
+    EXPECT_TRUE(startTrelvane({QStringLiteral("--port"), QString::number(port), QStringLiteral("--log"), log}));
+    const XDoTool::Window control = waitForWindow(kControlDialogSize);
+    if (control.id == 0) {
+        ADD_FAILURE() << "no control dialog; trelvane said: " << trelvaneOutput().toStdString();
+        return {};
+    }
+    EXPECT_TRUE(click(control, kStartButton));
+    const XDoTool::Window main = waitForWindow(kMainWindowSize);
+    EXPECT_NE(main.id, 0u) << "no main window after \"start\"";
+    return main;
+}
+
 XDoTool::Window DesktopSession::waitForWindow(QSize size, int deadlineMs) const
 {
     XDoTool::Window found;

@@ -24,6 +24,7 @@ protected:
     static constexpr QSize kMainWindowSize{1024, 750};
     static constexpr QSize kControlDialogSize{580, 334};
     static constexpr QPoint kViewOrigin{0, 20}; // the views inside the main window
+    static constexpr QPoint kStartButton{141 + 41, 278 + 13}; // in the control dialog
 
     void SetUp() override;
     void TearDown() override;
@@ -34,6 +35,8 @@ protected:
     // `sentLog` receives its CSV of frames sent.
     ::testing::AssertionResult startSimulator(int port, const QStringList& options, const QString& sentLog);
     ::testing::AssertionResult startTrelvane(const QStringList& arguments);
+    // Starts trelvane on COM`port` with `log`, presses "start", returns the main window (id 0 when none came).
+    XDoTool::Window startMonitoring(int port, const QString& log);
 
     // Waits for a visible window titled "Trelvane" of that size.
     XDoTool::Window waitForWindow(QSize size, int deadlineMs = 20000) const;

@@ -15,7 +15,6 @@
 namespace {
 
 // Points inside the buttons, in their window's coordinates.
-constexpr QPoint kStartButton{141 + 41, 278 + 13};
 constexpr QPoint kOverviewButton{41, 10};
 constexpr QPoint kDetailButton{82 + 40, 10};
 constexpr QPoint kOverviewExit{856 + 41, 20 + 610 + 13};
@@ -85,20 +84,7 @@ bool wasSent(const SentFrames& sent, MeasurementRecord logged)
 
 class LiveCharge : public DesktopSession {
 protected:
-    // Starts trelvane on COM7 with `log`, presses "start", returns the main window.
-    XDoTool::Window startMonitoring(const QString& log)
-    {
-        EXPECT_TRUE(startTrelvane({QStringLiteral("--port"), QStringLiteral("7"), QStringLiteral("--log"), log}));
-        const XDoTool::Window control = waitForWindow(kControlDialogSize);
-        if (control.id == 0) {
-            ADD_FAILURE() << "no control dialog; trelvane said: " << trelvaneOutput().toStdString();
-            return {};
-        }
-        EXPECT_TRUE(click(control, kStartButton));
-        const XDoTool::Window main = waitForWindow(kMainWindowSize);
-        EXPECT_NE(main.id, 0u) << "no main window after \"start\"";
-        return main;
-    }
+    XDoTool::Window startMonitoring(const QString& log) { return DesktopSession::startMonitoring(7, log); }
 
     // Clicks the overview's Exit and expects the program to end promptly and cleanly.
     void exitFromOverview(const XDoTool::Window& main)

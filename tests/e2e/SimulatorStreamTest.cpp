@@ -170,6 +170,32 @@ TEST(SimulatorStream, UnplugStopsMidChargeWithoutAnEndFrame)
         EXPECT_NE(f[24], 0x80);
 }
 
+TEST(SimulatorStream, MidChargeIsTheRestOfTheChargeUnplugBeganWithoutAStartFrame)
+{
+    for (const char* variant : {"1", "2"}) {
+        SCOPED_TRACE(std::string("variant ") + variant);
+        const QStringList same{"--variant", variant, "--seconds", "5", "--seed", "7"};
+        const QStringList charge{"--scenario", QString("charge-v") + variant};
+        const Stream whole = split(simStream(QStringList(charge) << "--seconds" << "5" << "--seed" << "7"));
+        const Stream first = split(simStream(QStringList{"--scenario", "unplug"} + same));
+        const Stream rest = split(simStream(QStringList{"--scenario", "mid-charge"} + same));
+        ASSERT_GE(first.frames.size(), 5u);
+        ASSERT_GE(rest.frames.size(), 5u);
+        // Together they are the whole charge, frame for frame, end frame included.
+        std::vector<Bytes> joined = first.frames;
+        joined.insert(joined.end(), rest.frames.begin(), rest.frames.end());
+        EXPECT_EQ(joined, whole.frames);
+        const std::size_t marker = QByteArray(variant) == "1" ? 24 : 1;
+        for (std::size_t i = 0; i + 1 < rest.frames.size(); ++i)
+            EXPECT_NE(rest.frames[i][marker], 0x80) << "frame " << i;
+        EXPECT_EQ(rest.frames.back()[marker], 0x80);
+        if (QByteArray(variant) == "1") {
+            for (const Bytes& f : rest.frames)
+                EXPECT_NE(f[24], 0x81); // no start frame: a reader joins a charge under way
+        }
+    }
+}
+
 TEST(SimulatorStream, NoiseBetweenFramesCarriesNoBraceOrNul)
 {
     const Stream s = split(simStream({"--scenario", "noise", "--seconds", "5", "--seed", "3"}));

@@ -40,6 +40,11 @@ Scenario::Scenario(const SimOptions& options)
         playCharge(Direction::Charge, false, 0.5);
         endsSilent_ = true;
         break;
+    case ScenarioKind::MidCharge:
+        // What a reader sees when it joins the charge that `unplug` (with the
+        // same settings) leaves: the second half, without a start frame.
+        playCharge(Direction::Charge, true, 1.0, 0.5);
+        break;
     }
 }
 
@@ -112,14 +117,17 @@ void Scenario::addAfterFrame(int frameNumber, const FrameBuilder& frame)
     }
 }
 
-void Scenario::playCharge(Direction direction, bool withEnd, double fraction)
+void Scenario::playCharge(Direction direction, bool withEnd, double until, double from)
 {
     ChargeModel model(options_.battery, options_.cells, direction, framesPerCharge_, options_.seed);
     const int mode = direction == Direction::Charge ? kChargeModeCharging : kChargeModeDischarging;
-    const int frames = std::max(1, int(std::lround(framesPerCharge_ * fraction)));
+    const int frames = std::max(1, int(std::lround(framesPerCharge_ * until)));
+    const int first = std::clamp(int(std::lround(framesPerCharge_ * from)), 0, frames - 1);
     PackState state;
     for (int i = 0; i < frames; ++i) {
         state = model.step(double(i) / double(framesPerCharge_ - 1));
+        if (i < first)
+            continue;
         const std::uint8_t marker = options_.variant == 2 ? static_cast<std::uint8_t>(kV2StateBase + mode)
                                                           : i == 0 ? kStart : kRunning;
         const FrameBuilder frame = frameAt(state, marker, mode);

@@ -36,7 +36,9 @@ public:
     Transmission nextIdle();
 
 private:
-    void playCharge(Direction direction, bool withEnd, double fraction);
+    // Frames from `from` to `until` (fractions of the charge); the model runs
+    // through the frames before `from` unsent, so capacity carries on.
+    void playCharge(Direction direction, bool withEnd, double until, double from = 0.0);
     void playIdle(int frames);
     FrameBuilder frameAt(const PackState& state, std::uint8_t marker, int chargeMode) const;
     void addFrame(const FrameBuilder& frame);

@@ -10,7 +10,8 @@ namespace {
 const std::map<std::string, ScenarioKind> kScenarios{
     {"charge-v1", ScenarioKind::ChargeV1}, {"charge-v2", ScenarioKind::ChargeV2},
     {"discharge", ScenarioKind::Discharge}, {"idle", ScenarioKind::Idle},
-    {"unplug", ScenarioKind::Unplug},       {"noise", ScenarioKind::Noise},
+    {"unplug", ScenarioKind::Unplug},       {"mid-charge", ScenarioKind::MidCharge},
+    {"noise", ScenarioKind::Noise},
     {"overlong", ScenarioKind::Overlong},   {"nul-bytes", ScenarioKind::NulBytes},
 };
 
@@ -65,7 +66,7 @@ Output (default: a new pseudo-terminal; its device path is the first line on std
 
 Scenario:
   --scenario NAME   charge-v1 (default), charge-v2, discharge, idle, unplug,
-                    noise, overlong, nul-bytes
+                    mid-charge, noise, overlong, nul-bytes
   --variant 1|2     frame variant for scenarios other than charge-v1/charge-v2
   --cells N         cells in the pack, 1..8 (1..6 with 112-byte frames); default 4
   --battery TYPE    lipo (default), nimh, nicd, pb

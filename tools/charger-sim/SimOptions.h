@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-enum class ScenarioKind { ChargeV1, ChargeV2, Discharge, Idle, Unplug, Noise, Overlong, NulBytes };
+enum class ScenarioKind { ChargeV1, ChargeV2, Discharge, Idle, Unplug, MidCharge, Noise, Overlong, NulBytes };
 
 enum class OutputKind { Pty, Device, File };
 

@@ -23,6 +23,8 @@ std::string optionLabel(char shortName, const std::string& name, const std::stri
     return label;
 }
 
+constexpr std::size_t kHelpWidth = 79; // option descriptions wrap before this column
+
 std::string helpLine(const std::string& label, const std::string& help)
 {
     std::string line = label;
@@ -30,7 +32,26 @@ std::string helpLine(const std::string& label, const std::string& help)
         line += "\n" + std::string(kHelpColumn, ' ');
     else
         line.append(kHelpColumn - line.size(), ' ');
-    return line + help + "\n";
+    // Wrapped at spaces; a word longer than the room stays whole.
+    std::size_t column = kHelpColumn;
+    std::size_t at = 0;
+    while (at < help.size()) {
+        std::size_t end = help.find(' ', at);
+        if (end == std::string::npos)
+            end = help.size();
+        const std::string word = help.substr(at, end - at);
+        if (column > kHelpColumn && column + 1 + word.size() > kHelpWidth) {
+            line += "\n" + std::string(kHelpColumn, ' ');
+            column = kHelpColumn;
+        } else if (column > kHelpColumn) {
+            line += ' ';
+            ++column;
+        }
+        line += word;
+        column += word.size();
+        at = end + 1;
+    }
+    return line + "\n";
 }
 
 void print(std::FILE* stream, const std::string& text)

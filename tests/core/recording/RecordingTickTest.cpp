@@ -284,3 +284,57 @@ TEST(RecordingTickLimits, SpanStopsDoublingWhenItWouldOverflow)
 }
 
 } // namespace
+
+namespace {
+
+// Seconds in which the line was down: counted, never logged, stored or repainted.
+TEST(RecordingTickSkip, SkippedSecondsLeaveAGapInTheStampsAndKeepTheSchedule)
+{
+    const struct {
+        int before, skipped, after;
+    } cases[] = {
+        {3, 4, 2},    // within the first span
+        {5, 10, 1},   // the span doubles during the gap
+        {300, 40, 10}, // the thinning at 320 falls in the gap, with a short history
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.before << " + " << c.skipped << " skipped + " << c.after);
+        TempDir dir;
+        Recorder r(dir.file("run.tvr"));
+        r.setVoltage(5.0f);
+        for (int i = 0; i < c.before; ++i)
+            r.tick.tick();
+        const std::size_t repaints = r.host.invalidated.size();
+        for (int i = 0; i < c.skipped; ++i)
+            r.tick.skipSecond();
+        EXPECT_EQ(r.host.invalidated.size(), repaints);
+        for (int i = 0; i < c.after; ++i)
+            r.tick.tick();
+
+        const int total = c.before + c.skipped + c.after;
+        const auto logged = recordsOf(readBytes(dir.file("run.tvr")));
+        ASSERT_EQ(logged.size(), static_cast<std::size_t>(c.before + c.after));
+        for (int i = 0; i < c.before + c.after; ++i) {
+            const int stamp = i < c.before ? i + 1 : i + 1 + c.skipped;
+            EXPECT_EQ(logged[static_cast<std::size_t>(i)].elapsedSeconds, stamp) << "record " << i + 1;
+        }
+
+        const Expected e = scheduleAfter(total);
+        EXPECT_EQ(r.state.timeSpan, e.span);
+        EXPECT_EQ(r.state.thinningStep, e.step);
+        EXPECT_EQ(r.state.xScale, e.xScale);
+        // The history holds samples only, oldest first, each a due one.
+        ASSERT_GT(r.state.historyCount, 0);
+        int previous = 0;
+        for (int i = 0; i < r.state.historyCount; ++i) {
+            const int stamp = r.state.history[static_cast<std::size_t>(i)].elapsedSeconds;
+            EXPECT_GT(stamp, previous) << "entry " << i;
+            EXPECT_FALSE(stamp > c.before && stamp <= c.before + c.skipped) << "entry " << i << " from the gap";
+            previous = stamp;
+        }
+        for (int i = r.state.historyCount; i < kHistoryCapacity; ++i)
+            EXPECT_TRUE(sameBits(r.state.history[static_cast<std::size_t>(i)], MeasurementRecord{})) << i;
+    }
+}
+
+} // namespace

@@ -201,4 +201,24 @@ TEST(SampleHistoryStore, HalvingKeepsEvenPositionsAndZeroesTheTail)
         EXPECT_TRUE(sameBits(f.state.history[k], MeasurementRecord{})) << k;
 }
 
+TEST(SampleHistoryStore, HalvingAShortHistoryKeepsOnlyEntriesThatHoldSamples)
+{
+    // After seconds without data the history may be short when it is thinned.
+    for (const int count : {0, 1, 7, 300}) {
+        Fixture f;
+        MeasurementRecord r;
+        for (int i = 0; i < count; ++i) {
+            r.elapsedSeconds = 1 + i;
+            f.history.append(r);
+        }
+        f.history.halve();
+        const int kept = (count + 1) / 2;
+        EXPECT_EQ(f.state.historyCount, kept) << count;
+        for (int k = 0; k < kept; ++k)
+            EXPECT_EQ(f.state.history[k].elapsedSeconds, 1 + 2 * k) << count << ": " << k;
+        for (int k = kept; k < kHistoryCapacity; ++k)
+            EXPECT_TRUE(sameBits(f.state.history[k], MeasurementRecord{})) << count << ": " << k;
+    }
+}
+
 } // namespace

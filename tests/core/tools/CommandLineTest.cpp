@@ -159,4 +159,28 @@ TEST(CommandLine, CommandsPickTheHandlerAndAnswerForThemselves)
     EXPECT_EQ(err.rfind("tool: unknown command bogus\n", 0), 0u);
 }
 
+TEST(CommandLine, LongOptionDescriptionsWrapUnderTheirColumn)
+{
+    cli::CommandLine line{"tool", "", ""};
+    const std::string words = "one two three four five six seven eight nine ten eleven twelve thirteen "
+                              "fourteen fifteen sixteen seventeen eighteen nineteen twenty";
+    line.option("device", 'd', "PATH", words);
+    const std::string help = line.help();
+    const std::size_t at = help.find("  -d, --device PATH");
+    ASSERT_NE(at, std::string::npos) << help;
+    std::string joined;
+    std::size_t lines = 0;
+    for (std::size_t start = at; start < help.size() && lines < 10; ++lines) {
+        const std::size_t end = help.find('\n', start);
+        const std::string text = help.substr(start, end - start);
+        if (lines > 0 && text.rfind(std::string(26, ' '), 0) != 0)
+            break; // the next option
+        EXPECT_LE(text.size(), 79u) << text;
+        joined += (lines > 0 ? " " : "") + text.substr(26);
+        start = end + 1;
+    }
+    EXPECT_GT(lines, 1u);
+    EXPECT_EQ(joined, words);
+}
+
 } // namespace

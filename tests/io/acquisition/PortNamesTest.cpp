@@ -114,3 +114,11 @@ TEST_F(PortNames, MissingPortFailsNamingThePlaceToLook)
     EXPECT_FALSE(link.openPort(14));
     EXPECT_EQ(link.failureReason(), "no such device: " + com14);
 }
+
+TEST_F(PortNames, CandidatesAreThePlacesLookedAtInTheirOrder)
+{
+    qunsetenv("TRELVANE_PORTS_DIR");
+    EXPECT_EQ(candidatePathsForPort(5), (QStringList{"/dev/ttyUSB2", "/dev/ttyACM2"}));
+    usePortsDir();
+    EXPECT_EQ(candidatePathsForPort(15), (QStringList{dir.filePath("COM15"), "/dev/ttyUSB12", "/dev/ttyACM12"}));
+}

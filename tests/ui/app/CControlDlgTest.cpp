@@ -8,12 +8,18 @@
 #include "tests/ui/app/FakeDialogServices.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextDocument>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -199,6 +205,54 @@ TEST(ControlDialogPorts, ListsCom3ToCom15AndSelectsTheRememberedPort)
     PortMemory::save(99); // nothing usable remembered
     CControlDlg second(app, services);
     EXPECT_EQ(second.portList()->currentText(), "COM3");
+}
+
+// The text a tool tip shows: markup is rendered, anything else is shown as it is.
+QString shownText(const QString& toolTip)
+{
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
+}
+
+TEST(ControlDialogPorts, EveryEntryTellsTheDeviceBehindItOrNotPresent)
+{
+    // A ports folder whose name looks like markup: it must show as written.
+    QTemporaryDir base;
+    const QString portsDir = base.filePath(QStringLiteral("<b>ports</b>"));
+    ASSERT_TRUE(QDir().mkpath(portsDir));
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const QString device = QString::fromLocal8Bit(name);
+    ASSERT_TRUE(QFile::link(device, portsDir + QStringLiteral("/COM5")));
+    const QByteArray saved = qgetenv("TRELVANE_PORTS_DIR");
+    const bool hadPortsDir = qEnvironmentVariableIsSet("TRELVANE_PORTS_DIR");
+    qputenv("TRELVANE_PORTS_DIR", QFile::encodeName(portsDir));
+
+    AppState app;
+    FakeDialogServices services;
+    CControlDlg dialog(app, services);
+    const QString com5 = dialog.portList()->itemData(2, Qt::ToolTipRole).toString();
+    const QString com15 = dialog.portList()->itemData(12, Qt::ToolTipRole).toString();
+
+    if (hadPortsDir)
+        qputenv("TRELVANE_PORTS_DIR", saved);
+    else
+        qunsetenv("TRELVANE_PORTS_DIR");
+    ::close(master);
+    ::close(slave);
+
+    EXPECT_EQ(dialog.portList()->itemText(2), "COM5");
+    EXPECT_EQ(shownText(com5).toStdString(), (device + " via " + portsDir + "/COM5").toStdString());
+    if (!QFileInfo::exists("/dev/ttyUSB12") && !QFileInfo::exists("/dev/ttyACM12")) {
+        EXPECT_EQ(com15.toStdString(), "not present");
+    }
+    for (int i = 0; i < dialog.portList()->count(); ++i)
+        EXPECT_FALSE(dialog.portList()->itemData(i, Qt::ToolTipRole).toString().isEmpty()) << i;
 }
 
 TEST(ControlDialogLayout, ButtonsTakeTheSizeOfTheirBitmaps)
