@@ -1,7 +1,6 @@
 #include "recorder/SerialSessionLine.h"
 
 #include "acquisition/FrameReader.h"
-
 #include "acquisition/PortNames.h"
 
 #include <QFile>
