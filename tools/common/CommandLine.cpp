@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace cli {
 
@@ -30,7 +31,13 @@ std::string helpLine(const std::string& label, const std::string& help)
         line += "\n" + std::string(kHelpColumn, ' ');
     else
         line.append(kHelpColumn - line.size(), ' ');
-    return line + help + "\n";
+    // A description of several lines keeps to its column.
+    for (const char c : help) {
+        line += c;
+        if (c == '\n')
+            line.append(kHelpColumn, ' ');
+    }
+    return line + "\n";
 }
 
 void print(std::FILE* stream, const std::string& text)
@@ -195,8 +202,10 @@ std::optional<std::int64_t> CommandLine::integer(const std::string& name, std::i
     std::int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || v < min || v > max) {
-        report(tool_, "--" + name, "needs a whole number from " + std::to_string(min) + " to "
-                                       + std::to_string(max) + ", not '" + text + "'");
+        const std::string range = max == std::numeric_limits<std::int64_t>::max()
+            ? "of at least " + std::to_string(min)
+            : "from " + std::to_string(min) + " to " + std::to_string(max);
+        report(tool_, "--" + name, "needs a whole number " + range + ", not '" + text + "'");
         return std::nullopt;
     }
     return v;
@@ -211,7 +220,10 @@ std::optional<double> CommandLine::number(const std::string& name, double min, d
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v < min || v > max) {
         char range[96];
-        std::snprintf(range, sizeof range, "needs a number from %g to %g", min, max);
+        if (max >= std::numeric_limits<double>::max())
+            std::snprintf(range, sizeof range, "needs a number of at least %g", min);
+        else
+            std::snprintf(range, sizeof range, "needs a number from %g to %g", min, max);
         report(tool_, "--" + name, std::string(range) + ", not '" + text + "'");
         return std::nullopt;
     }
