@@ -78,9 +78,11 @@ expected=(
   /usr/share/metainfo/io.github.trelvane.Trelvane.metainfo.xml
   /usr/share/mime/packages/trelvane.xml
 )
-for size in 16 24 32 48 64 128 256; do
-  expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/trelvane.png"
-             "/usr/share/icons/hicolor/${size}x${size}/mimetypes/application-x-trelvane-log.png")
+for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256 scalable; do
+  extension=png
+  if [ "$size" = scalable ]; then extension=svg; fi
+  expected+=("/usr/share/icons/hicolor/$size/apps/trelvane.$extension"
+             "/usr/share/icons/hicolor/$size/mimetypes/application-x-trelvane-log.$extension")
 done
 # Every program has its manual page, and nothing but programs lives in bin.
 while read -r program; do
