@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it as a user would meet it.
-#   scripts/package.sh [OUT_DIR]      (default: out/package)
+#   scripts/package.sh [--checks-only] [OUT_DIR]      (default: out/package)
 #
+# --checks-only skips steps 1 and 2 and checks the package already in OUT_DIR.
 # 1. installs the build dependencies named in debian/control (apt-get build-dep);
 # 2. builds trelvane_<version>_<arch>.deb with dpkg-buildpackage from a copy of
 #    the working tree (tracked and new files; no build folders), tests included;
@@ -17,6 +18,8 @@
 # Prints the folder that holds the package. Needs root or sudo for apt-get.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build=1
+if [ "${1:-}" = "--checks-only" ]; then build=0; shift; fi
 out="$(mkdir -p "${1:-$here/out/package}" && cd "${1:-$here/out/package}" && pwd)"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -29,38 +32,42 @@ fail() { printf 'package.sh: %s\n' "$*" >&2; exit 1; }
 CHECK_TOOLS=(build-essential dpkg-dev debhelper lintian appstream desktop-file-utils
              xvfb xauth xdotool xdg-utils libglib2.0-bin shared-mime-info file)
 
-step "Copying the working tree"
-src="$out/src"
-rm -rf "$src" && mkdir -p "$src"
-(cd "$here" && git ls-files -z --cached --others --exclude-standard) \
-  | (cd "$here" && xargs -0 cp --parents -t "$src" 2>/dev/null || true)
-[ -f "$src/debian/control" ] || fail "no debian/control in the copy of $here"
-
-step "Installing the build dependencies"
 missing=()
 for p in "${CHECK_TOOLS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  step "Installing the tools of the build and the checks"
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-$SUDO apt-get build-dep -y -qq "$src" >/dev/null
-version="$(cd "$src" && dpkg-parsechangelog -S Version)"
+src="$out/src"
+version="$(dpkg-parsechangelog -l "$here/debian/changelog" -S Version)"
 arch="$(dpkg --print-architecture)"
 deb="$out/trelvane_${version}_${arch}.deb"
 changes="$out/trelvane_${version}_${arch}.changes"
 
-step "Building trelvane_${version}_${arch}.deb"
-rm -f "$out"/trelvane*_"${version}"_*
-# ccache, when there, only saves time: the package does not depend on it.
-if command -v ccache >/dev/null; then export CMAKE_CXX_COMPILER_LAUNCHER=ccache; fi
-export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
-(cd "$src" && dpkg-buildpackage -us -uc -b) > "$out/build.log" 2>&1 \
-  || { tail -n 60 "$out/build.log" >&2; fail "dpkg-buildpackage failed; the whole log is $out/build.log"; }
-# dpkg-buildpackage writes beside the source folder, into $out.
-[ -f "$deb" ] || fail "no $deb after the build"
-grep -E '^[0-9]+% tests passed|tests passed, ' "$out/build.log" | tail -n 1 || true
+if [ "$build" -eq 1 ]; then
+  step "Copying the working tree"
+  rm -rf "$src" && mkdir -p "$src"
+  (cd "$here" && git ls-files -z --cached --others --exclude-standard) \
+    | (cd "$here" && xargs -0 cp --parents -t "$src" 2>/dev/null || true)
+  [ -f "$src/debian/control" ] || fail "no debian/control in the copy of $here"
+
+  step "Installing the build dependencies"
+  $SUDO apt-get build-dep -y -qq "$src" >/dev/null
+
+  step "Building trelvane_${version}_${arch}.deb"
+  rm -f "$out"/trelvane*_"${version}"_*
+  # ccache, when there, only saves time: the package does not depend on it.
+  if command -v ccache >/dev/null; then export CMAKE_CXX_COMPILER_LAUNCHER=ccache; fi
+  export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
+  # dpkg-buildpackage writes beside the source folder, into $out.
+  (cd "$src" && dpkg-buildpackage -us -uc -b) > "$out/build.log" 2>&1 \
+    || { tail -n 60 "$out/build.log" >&2; fail "dpkg-buildpackage failed; the whole log is $out/build.log"; }
+  grep -E 'tests passed, ' "$out/build.log" | tail -n 1 || true
+fi
+[ -f "$deb" ] || fail "no $deb: build it first (scripts/package.sh without --checks-only)"
 
 step "lintian"
 lintian --fail-on error,warning --display-info --tag-display-limit 0 "$changes" | tee "$out/lintian.txt" \
