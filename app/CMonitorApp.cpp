@@ -3,6 +3,8 @@
 #include "app/CControlDlg.h"
 #include "app/CMonitorDlg.h"
 
+#include "TrelvaneVersion.h"
+
 #include <QCommandLineParser>
 #include <QTextStream>
 
@@ -12,15 +14,25 @@ QString CMonitorApp::usage()
 {
     return QStringLiteral(
         "Usage: trelvane [options] [FILE.tvr]\n"
+        "Monitors, records and replays the charges of a hobby battery charger.\n"
         "\n"
         "Without FILE, Trelvane starts with its control dialog: choose the charger's port and\n"
         "a log file, then \"start\" to monitor and record a charge, or \"read\" to replay a log.\n"
         "With FILE, it replays that log file directly.\n"
         "\n"
+        "Port COMN is the first that exists of $TRELVANE_PORTS_DIR/COMN, /dev/ttyUSB{N-3}\n"
+        "and /dev/ttyACM{N-3}. Help opens MANUAL.pdf beside the program or, when it is not\n"
+        "there, in the installed documentation folder.\n"
+        "\n"
         "Options:\n"
         "  --port N     preselect port COMN (3..15) in the control dialog\n"
         "  --log PATH   preset the log save path in the control dialog\n"
-        "  -h, --help   show this help\n");
+        "  -h, --help   show this help and exit\n"
+        "  --version    show the version and exit\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the program ended, also by \"Exit\" in the control dialog\n"
+        "  2  the command line is wrong\n");
 }
 
 int CMonitorApp::run(const QStringList& arguments)
@@ -28,9 +40,11 @@ int CMonitorApp::run(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version(QStringLiteral("version"), QString());
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("PATH"));
     parser.addOption(help);
+    parser.addOption(version);
     parser.addOption(port);
     parser.addOption(log);
     parser.addPositionalArgument(QStringLiteral("file"), QString());
@@ -40,6 +54,10 @@ int CMonitorApp::run(const QStringList& arguments)
     }
     if (parser.isSet(help)) {
         std::fputs(qPrintable(usage()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("trelvane %s\n", TRELVANE_VERSION);
         return 0;
     }
     const QStringList files = parser.positionalArguments();

@@ -4,6 +4,7 @@
 #include "app/CAboutDlg.h"
 #include "app/DialogServices.h"
 #include "app/MainWindowBridge.h"
+#include "app/ManualLocation.h"
 #include "charts/CDetailPanel.h"
 #include "charts/CQuantityChart.h"
 #include "controls/CImageButton.h"
@@ -243,7 +244,7 @@ void CMonitorDlg::showDetail()
 
 QString CMonitorDlg::defaultManualPath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("MANUAL.pdf"));
+    return ManualLocation::forThisProgram();
 }
 
 void CMonitorDlg::openHelp()

@@ -43,7 +43,7 @@ public:
     int startRecordingTimer();
     void stopRecordingTimer();
 
-    // Help opens MANUAL.pdf beside the program.
+    // Help opens MANUAL.pdf beside the program, or else the installed one.
     static QString defaultManualPath();
     void setManualPath(const QString& path) { manualPath_ = path; }
 

@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils
   libgl1-mesa-dri
   clang-14 libclang-rt-14-dev
+  help2man desktop-file-utils appstream
 )
 
 missing=()

@@ -25,6 +25,10 @@ void DesktopSession::SetUp()
     ASSERT_TRUE(QDir(work_.path()).mkpath(QStringLiteral("config")));
     // Large enough for the main window at (0,0) and the centred control dialog.
     const QString failure = xvfb_.start(1280, 1024);
+    // A package build may run where no X server can start (a build chroot);
+    // it asks for these tests to be skipped there rather than fail.
+    if (!failure.isEmpty() && qEnvironmentVariable("TRELVANE_DESKTOP_TESTS") == QLatin1String("optional"))
+        GTEST_SKIP() << "no X server here: " << failure.toStdString();
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
 
     environment_ = QProcessEnvironment::systemEnvironment();

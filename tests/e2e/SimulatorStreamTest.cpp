@@ -281,20 +281,30 @@ TEST(SimulatorStream, LogHasOneLinePerFrameWithItsBytes)
 
 TEST(SimulatorOptions, RefusesWhatAFrameCannotCarry)
 {
-    const QStringList refused[] = {
-        {"--scenario", "charge-v2", "--cells", "7"},
-        {"--scenario", "charge-v1", "--variant", "2"},
-        {"--scenario", "sparkle"},
-        {"--cells", "9"},
-        {"--register", "/tmp"},
-        {"--period-ms", "0"},
+    const struct {
+        QStringList args;
+        const char* reason;
+    } refused[] = {
+        {{"--scenario", "charge-v2", "--cells", "7"}, "112-byte frames carry at most 6 cells"},
+        {{"--scenario", "charge-v1", "--variant", "2"}, "--variant contradicts the scenario"},
+        {{"--scenario", "sparkle"}, "--scenario: unknown scenario 'sparkle' (charge-v1, charge-v2, "},
+        {{"--battery", "lead"}, "--battery: unknown battery 'lead' (lipo, nicd, nimh, pb)"},
+        {{"--cells", "9"}, "--cells: needs a whole number from 1 to 8, not '9'"},
+        {{"--register", "/tmp"}, "--register needs --port N"},
+        {{"--register", "/tmp", "--port", "7"}, "--register only applies to a pseudo-terminal"},
+        {{"--period-ms", "0"}, "--period-ms: needs a whole number from 1 to 60000, not '0'"},
+        {{"--log", ""}, "--log: needs a path, not an empty one"},
+        {{"--device", "/dev/null"}, "give only one of --device and --output"},
+        {{"--seconds", "-1"}, "--seconds: needs a number from 0 to 86400, not '-1'"},
+        {{"--sparkle"}, "unknown option --sparkle"},
     };
-    for (const QStringList& args : refused) {
-        const ToolResult r = runTool("trelvane-charger-sim", QStringList{"--output", "-"} + args);
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ToolResult r = runTool("trelvane-charger-sim", QStringList{"--output", "-"} + c.args);
         EXPECT_TRUE(r.finished);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(r.exitCode, 2);
         EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_FALSE(r.err.isEmpty());
+        EXPECT_TRUE(r.err.startsWith(QByteArray("trelvane-charger-sim: ") + c.reason)) << r.err.toStdString();
     }
     const ToolResult help = runTool("trelvane-charger-sim", {"--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -4,6 +4,12 @@ const std::vector<Artwork>& artworks()
 {
     static const std::vector<Artwork> all{
         {QStringLiteral("128"), {64, 64}, true, paintProgramIcon},
+        // The desktop's icon sizes, each drawn at its own size rather than scaled.
+        {QStringLiteral("128-16"), {16, 16}, true, paintProgramIcon},
+        {QStringLiteral("128-24"), {24, 24}, true, paintProgramIcon},
+        {QStringLiteral("128-32"), {32, 32}, true, paintProgramIcon},
+        {QStringLiteral("128-48"), {48, 48}, true, paintProgramIcon},
+        {QStringLiteral("128-128"), {128, 128}, true, paintProgramIcon},
         {QStringLiteral("128-256"), {256, 256}, true, paintProgramIcon},
         {QStringLiteral("140"), {578, 331}, false, paintControlBackground},
         {QStringLiteral("145"), {56, 33}, false, paintSmallButtonOver},

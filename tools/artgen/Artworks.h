@@ -21,6 +21,11 @@ void paintLithiumIcon(QImage& image);        // 163
 void paintNiMHIcon(QImage& image);           // 164
 void paintNiCdIcon(QImage& image);           // 165
 
+class QPainter;
+// The program icon on its 64 x 64 design grid, for any paint device: the
+// bitmaps above and the scalable icon.
+void drawProgramIcon(QPainter& painter);
+
 struct Artwork {
     QString name; // file name without ".png": the resource number
     QSize size;

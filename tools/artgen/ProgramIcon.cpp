@@ -13,8 +13,13 @@ void paintProgramIcon(QImage& image)
 {
     image.fill(Qt::transparent);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
     p.scale(image.width() / 64.0, image.height() / 64.0);
+    drawProgramIcon(p);
+}
+
+void drawProgramIcon(QPainter& p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
 
     const QRectF body(3, 13, 51, 38);
     const QRectF nub(53, 24, 8, 16);

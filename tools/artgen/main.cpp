@@ -1,5 +1,8 @@
 // trelvane-artgen OUTDIR: draws every bitmap of the program into OUTDIR/<id>.png.
 #include "Artworks.h"
+#ifdef TRELVANE_ARTGEN_SVG
+#include "ScalableIcon.h"
+#endif
 
 #include <QDir>
 #include <QGuiApplication>
@@ -32,5 +35,17 @@ int main(int argc, char** argv)
         }
         std::printf("%s\n", qPrintable(path));
     }
+#ifdef TRELVANE_ARTGEN_SVG
+    const QString scalable = out.filePath(QStringLiteral("128.svg"));
+    const QString error = writeScalableIcon(scalable);
+    if (error.isEmpty()) {
+        std::printf("%s\n", qPrintable(scalable));
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(scalable), qPrintable(error));
+        ++failures;
+    }
+#else
+    std::fprintf(stderr, "built without Qt SVG: 128.svg, the scalable icon, is not redrawn\n");
+#endif
     return failures == 0 ? 0 : 1;
 }

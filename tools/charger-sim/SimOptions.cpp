@@ -1,8 +1,7 @@
 #include "SimOptions.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "CommandLine.h"
+
 #include <map>
 
 namespace {
@@ -18,163 +17,154 @@ const std::map<std::string, ScenarioKind> kScenarios{
 const std::map<std::string, Battery> kBatteries{
     {"lipo", Battery::LiPo}, {"nimh", Battery::NiMH}, {"nicd", Battery::NiCd}, {"pb", Battery::Pb}};
 
-bool toLong(const std::string& text, long min, long max, long* value)
+constexpr double kLongestSeconds = 24 * 3600.0;
+
+cli::CommandLine commandLine()
 {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < min || v > max)
-        return false;
-    *value = v;
-    return true;
+    cli::CommandLine line(
+        kSimTool, "[options]",
+        "Plays a charger's frame stream at 9600 baud for demos and tests.\n"
+        "By default it writes to a new pseudo-terminal, whose device path is the first\n"
+        "line on standard output. Stops cleanly on SIGINT or SIGTERM.",
+        "Scenarios:\n"
+        "  charge-v1 (default), charge-v2    a charge in 76- or 112-byte frames\n"
+        "  discharge, idle, unplug           not charging, no charge, a cable pulled\n"
+        "  mid-charge                        the rest of what unplug begins, without a\n"
+        "                                    start frame (joining a charge under way)\n"
+        "  noise, overlong, nul-bytes        damaged streams\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the scenario was played, or a signal stopped it\n"
+        "  1  the output or the log could not be opened or written\n"
+        "  2  the command line is wrong\n"
+        "  3  no program opened the pseudo-terminal within --wait-for-reader\n"
+        "\n"
+        "Examples:\n"
+        "  $ trelvane-charger-sim --register /tmp/ports --port 7 --seconds 600 &\n"
+        "  $ TRELVANE_PORTS_DIR=/tmp/ports trelvane --port 7");
+    line.option("register", 0, "DIR", "with --port N, also make DIR/COMN a symlink to the\n"
+                                       "pseudo-terminal (for TRELVANE_PORTS_DIR); removed on exit");
+    line.option("port", 0, "N", "the COM number to register, 1..255");
+    line.option("wait-for-reader", 0, "S", "wait up to S seconds until a program opens the\n"
+                                           "pseudo-terminal before playing (exit 3 if none does)");
+    line.option("device", 0, "PATH", "write to an existing serial device instead");
+    line.option("output", 0, "FILE", "write to a file, or standard output for -, instead");
+    line.flag("no-pace", 0, "write as fast as possible (default: the real line rate)");
+    line.option("scenario", 0, "NAME", "what the charger does (see Scenarios)");
+    line.option("variant", 0, "1|2", "frame variant for scenarios other than charge-v1/-v2");
+    line.option("cells", 0, "N", "cells in the pack, 1..8 (1..6 with 112-byte frames); default 4");
+    line.option("battery", 0, "TYPE", "lipo (default), nimh, nicd, pb");
+    line.option("seconds", 0, "S", "length of the charge, 0..86400; default 60");
+    line.option("period-ms", 0, "MS", "time between frames, 1..60000; default 250");
+    line.option("seed", 0, "N", "random seed; the same seed plays the same bytes; default 1");
+    line.flag("repeat", 0, "after the scenario keep sending idle frames until stopped");
+    line.flag("loop", 0, "the same as --repeat");
+    line.option("log", 0, "FILE", "one CSV line per frame sent: its fields as a reader\n"
+                                  "decodes them and its bytes in hex");
+    return line;
 }
 
-bool toSeconds(const std::string& text, double max, double* value)
+// A named choice; reports the names that are known when `text` is not one of them.
+template <class Value>
+bool choose(const cli::CommandLine& line, const std::string& option, const std::map<std::string, Value>& names,
+            Value& out)
 {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v) || v < 0.0 || v > max)
-        return false;
-    *value = v;
-    return true;
+    if (!line.isSet(option))
+        return true;
+    const std::string text = line.value(option);
+    const auto it = names.find(text);
+    if (it != names.end()) {
+        out = it->second;
+        return true;
+    }
+    std::string known;
+    for (const auto& [name, value] : names)
+        known += (known.empty() ? "" : ", ") + name;
+    cli::report(kSimTool, "--" + option, "unknown " + option + " '" + text + "' (" + known + ")");
+    return false;
 }
 
-ParseResult failure(const std::string& message)
+// A path that must not be empty.
+bool path(const cli::CommandLine& line, const std::string& option, std::string& out)
 {
-    return {std::nullopt, 2, "trelvane-charger-sim: " + message + "\n(see --help)\n"};
+    if (!line.isSet(option))
+        return true;
+    out = line.value(option);
+    if (!out.empty())
+        return true;
+    cli::report(kSimTool, "--" + option, "needs a path, not an empty one");
+    return false;
 }
 
 } // namespace
 
-std::string simUsage()
+std::optional<SimOptions> parseSimOptions(int argc, const char* const* argv, int& exitCode)
 {
-    return R"(Usage: trelvane-charger-sim [options]
-Plays a charger's frame stream at 9600 baud for demos and tests.
+    cli::CommandLine line = commandLine();
+    if (!line.parse(argc, argv)) {
+        exitCode = line.exitCode();
+        return std::nullopt;
+    }
+    exitCode = cli::kExitUsage;
+    auto refuse = [&](const std::string& message) {
+        exitCode = line.usageError(message);
+        return std::nullopt;
+    };
 
-Output (default: a new pseudo-terminal; its device path is the first line on stdout):
-  --register DIR --port N   also make DIR/COMN a symlink to the pseudo-terminal
-                            (for TRELVANE_PORTS_DIR); removed on exit
-  --wait-for-reader S       wait up to S seconds until a program opens the
-                            pseudo-terminal before playing (exit 3 if none does)
-  --device PATH             write to an existing serial device instead
-  --output FILE|-           write to a file or standard output instead
-  --no-pace                 write as fast as possible (default: real line rate)
-
-Scenario:
-  --scenario NAME   charge-v1 (default), charge-v2, discharge, idle, unplug,
-                    mid-charge, noise, overlong, nul-bytes
-  --variant 1|2     frame variant for scenarios other than charge-v1/charge-v2
-  --cells N         cells in the pack, 1..8 (1..6 with 112-byte frames); default 4
-  --battery TYPE    lipo (default), nimh, nicd, pb
-  --seconds S       length of the charge; default 60
-  --period-ms MS    time between frames; default 250
-  --seed N          random seed; the same seed plays the same bytes; default 1
-  --repeat, --loop  after the scenario keep sending idle frames until stopped
-
-  --log FILE        one CSV line per frame sent: its fields as a reader decodes
-                    them and its bytes in hex
-  --help            this text
-
-Stops cleanly on SIGINT or SIGTERM.
-)";
-}
-
-ParseResult parseSimOptions(int argc, char** argv)
-{
     SimOptions o;
-    bool variantGiven = false;
-    bool cellsGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= argc)
-                return false;
-            *out = argv[++i];
-            return true;
-        };
-        std::string v;
-        long number = 0;
-        if (arg == "--help" || arg == "-h") {
-            return {std::nullopt, 0, simUsage()};
-        } else if (arg == "--no-pace") {
-            o.pace = false;
-        } else if (arg == "--repeat" || arg == "--loop") {
-            o.repeat = true;
-        } else if (arg == "--scenario") {
-            if (!value(&v) || !kScenarios.count(v))
-                return failure("unknown scenario '" + v + "'");
-            o.scenario = kScenarios.at(v);
-        } else if (arg == "--variant") {
-            if (!value(&v) || !toLong(v, 1, 2, &number))
-                return failure("--variant takes 1 or 2");
-            o.variant = int(number);
-            variantGiven = true;
-        } else if (arg == "--cells") {
-            if (!value(&v) || !toLong(v, 1, 8, &number))
-                return failure("--cells takes 1..8");
-            o.cells = int(number);
-            cellsGiven = true;
-        } else if (arg == "--battery") {
-            if (!value(&v) || !kBatteries.count(v))
-                return failure("--battery takes lipo, nimh, nicd or pb");
-            o.battery = kBatteries.at(v);
-        } else if (arg == "--seconds") {
-            if (!value(&v) || !toSeconds(v, 24 * 3600.0, &o.seconds))
-                return failure("--seconds takes 0..86400");
-        } else if (arg == "--period-ms") {
-            if (!value(&v) || !toLong(v, 1, 60000, &number))
-                return failure("--period-ms takes 1..60000");
-            o.periodMs = int(number);
-        } else if (arg == "--seed") {
-            if (!value(&v) || !toLong(v, 0, 0xFFFFFFFFL, &number))
-                return failure("--seed takes a number 0..4294967295");
-            o.seed = std::uint32_t(number);
-        } else if (arg == "--register") {
-            if (!value(&o.registerDir) || o.registerDir.empty())
-                return failure("--register takes a directory");
-        } else if (arg == "--port") {
-            if (!value(&v) || !toLong(v, 1, 255, &number))
-                return failure("--port takes 1..255");
-            o.port = int(number);
-        } else if (arg == "--wait-for-reader") {
-            if (!value(&v) || !toSeconds(v, 24 * 3600.0, &o.waitForReaderSeconds))
-                return failure("--wait-for-reader takes seconds");
-        } else if (arg == "--device") {
-            if (!value(&o.outputPath) || o.outputPath.empty())
-                return failure("--device takes a path");
-            o.output = OutputKind::Device;
-        } else if (arg == "--output") {
-            if (!value(&o.outputPath) || o.outputPath.empty())
-                return failure("--output takes a file or -");
-            o.output = OutputKind::File;
-        } else if (arg == "--log") {
-            if (!value(&o.logPath) || o.logPath.empty())
-                return failure("--log takes a file");
-        } else {
-            return failure("unknown option '" + arg + "'");
-        }
+    const auto variant = line.integer("variant", 1, 2, o.variant);
+    const auto cells = line.integer("cells", 1, 8, o.cells);
+    const auto seconds = line.number("seconds", 0.0, kLongestSeconds, o.seconds);
+    const auto period = line.integer("period-ms", 1, 60000, o.periodMs);
+    const auto seed = line.integer("seed", 0, 0xFFFFFFFFLL, o.seed);
+    const auto port = line.integer("port", 1, 255, o.port);
+    const auto wait = line.number("wait-for-reader", 0.0, kLongestSeconds, o.waitForReaderSeconds);
+    if (!variant || !cells || !seconds || !period || !seed || !port || !wait)
+        return std::nullopt;
+    o.variant = int(*variant);
+    o.cells = int(*cells);
+    o.seconds = *seconds;
+    o.periodMs = int(*period);
+    o.seed = std::uint32_t(*seed);
+    o.port = int(*port);
+    o.waitForReaderSeconds = *wait;
+    o.pace = !line.isSet("no-pace");
+    o.repeat = line.isSet("repeat") || line.isSet("loop");
+    if (!choose(line, "scenario", kScenarios, o.scenario) || !choose(line, "battery", kBatteries, o.battery))
+        return std::nullopt;
+    if (!path(line, "register", o.registerDir) || !path(line, "log", o.logPath))
+        return std::nullopt;
+
+    if (line.isSet("device") && line.isSet("output"))
+        return refuse("give only one of --device and --output");
+    if (line.isSet("device")) {
+        o.output = OutputKind::Device;
+        if (!path(line, "device", o.outputPath))
+            return std::nullopt;
+    } else if (line.isSet("output")) {
+        o.output = OutputKind::File;
+        if (!path(line, "output", o.outputPath))
+            return std::nullopt;
     }
 
     if (o.scenario == ScenarioKind::ChargeV1 || o.scenario == ScenarioKind::ChargeV2) {
         const int fixed = o.scenario == ScenarioKind::ChargeV2 ? 2 : 1;
-        if (variantGiven && o.variant != fixed)
-            return failure("--variant contradicts the scenario");
+        if (line.isSet("variant") && o.variant != fixed)
+            return refuse("--variant contradicts the scenario");
         o.variant = fixed;
     }
     if (o.variant == 2 && o.cells > 6) {
-        if (cellsGiven)
-            return failure("112-byte frames carry at most 6 cells");
+        if (line.isSet("cells"))
+            return refuse("112-byte frames carry at most 6 cells");
         o.cells = 6;
     }
     if (!o.registerDir.empty() && o.port == 0)
-        return failure("--register needs --port N");
+        return refuse("--register needs --port N");
     if (!o.registerDir.empty() && o.output != OutputKind::Pty)
-        return failure("--register only applies to a pseudo-terminal");
+        return refuse("--register only applies to a pseudo-terminal");
     if (o.waitForReaderSeconds > 0.0 && o.output != OutputKind::Pty)
-        return failure("--wait-for-reader only applies to a pseudo-terminal");
-    return {o, 0, {}};
+        return refuse("--wait-for-reader only applies to a pseudo-terminal");
+
+    exitCode = cli::kExitOk;
+    return o;
 }

@@ -30,11 +30,8 @@ struct SimOptions {
     std::string logPath;
 };
 
-struct ParseResult {
-    std::optional<SimOptions> options; // empty: exit with `exitCode` after printing `message`
-    int exitCode = 0;
-    std::string message;
-};
+// The options; or nothing, and the simulator ends with `exitCode` (0 after
+// --help or --version, 2 after a usage error, already reported).
+std::optional<SimOptions> parseSimOptions(int argc, const char* const* argv, int& exitCode);
 
-ParseResult parseSimOptions(int argc, char** argv);
-std::string simUsage();
+constexpr const char* kSimTool = "trelvane-charger-sim";

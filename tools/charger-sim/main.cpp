@@ -1,6 +1,7 @@
 // trelvane-charger-sim: plays a charger's frame stream on a pseudo-terminal,
 // a serial device or a file, for demos, manual checks and tests.
 
+#include "CommandLine.h"
 #include "FrameLog.h"
 #include "PacedWriter.h"
 #include "PtyEndpoint.h"
@@ -38,9 +39,12 @@ void installSignalHandlers()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-int fail(const std::string& message, int status = 1)
+// Exit status 3: the pseudo-terminal found no reader in time.
+constexpr int kExitNoReader = 3;
+
+int fail(const std::string& message, int status = cli::kExitFailure)
 {
-    std::fprintf(stderr, "trelvane-charger-sim: %s\n", message.c_str());
+    cli::report(kSimTool, message);
     return status;
 }
 
@@ -84,19 +88,18 @@ void waitForStop()
 
 int main(int argc, char** argv)
 {
-    const ParseResult parsed = parseSimOptions(argc, argv);
-    if (!parsed.options) {
-        std::fputs(parsed.message.c_str(), parsed.exitCode == 0 ? stdout : stderr);
-        return parsed.exitCode;
-    }
-    const SimOptions& options = *parsed.options;
+    int exitCode = cli::kExitOk;
+    const std::optional<SimOptions> parsed = parseSimOptions(argc, argv, exitCode);
+    if (!parsed)
+        return exitCode;
+    const SimOptions& options = *parsed;
     installSignalHandlers();
 
     std::optional<Scenario> scenario;
     try {
         scenario.emplace(options);
     } catch (const std::out_of_range& e) {
-        return fail(std::string("these settings give values a frame cannot carry: ") + e.what(), 2);
+        return fail(std::string("these settings give values a frame cannot carry: ") + e.what(), cli::kExitUsage);
     }
 
     FrameLog log;
@@ -118,8 +121,9 @@ int main(int argc, char** argv)
         fd = pty.masterFd();
         if (options.waitForReaderSeconds > 0.0) {
             switch (pty.waitForReader(options.waitForReaderSeconds, g_stop)) {
-            case PtyEndpoint::Wait::Stopped: return 0;
-            case PtyEndpoint::Wait::TimedOut: return fail("no reader opened " + pty.slavePath() + " in time", 3);
+            case PtyEndpoint::Wait::Stopped: return cli::kExitOk;
+            case PtyEndpoint::Wait::TimedOut:
+                return fail("no reader opened " + pty.slavePath() + " in time", kExitNoReader);
             case PtyEndpoint::Wait::ReaderOpened: break;
             }
         }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace cli {
 
@@ -32,11 +33,14 @@ std::string helpLine(const std::string& label, const std::string& help)
         line += "\n" + std::string(kHelpColumn, ' ');
     else
         line.append(kHelpColumn - line.size(), ' ');
-    // Wrapped at spaces; a word longer than the room stays whole.
+    // Wrapped at spaces and at the description's own line breaks; a word longer
+    // than the room stays whole.
     std::size_t column = kHelpColumn;
     std::size_t at = 0;
     while (at < help.size()) {
-        std::size_t end = help.find(' ', at);
+        const std::size_t space = help.find(' ', at);
+        const std::size_t newline = help.find('\n', at);
+        std::size_t end = std::min(space, newline);
         if (end == std::string::npos)
             end = help.size();
         const std::string word = help.substr(at, end - at);
@@ -49,6 +53,10 @@ std::string helpLine(const std::string& label, const std::string& help)
         }
         line += word;
         column += word.size();
+        if (end < help.size() && help[end] == '\n') {
+            line += "\n" + std::string(kHelpColumn, ' ');
+            column = kHelpColumn;
+        }
         at = end + 1;
     }
     return line + "\n";
@@ -216,8 +224,10 @@ std::optional<std::int64_t> CommandLine::integer(const std::string& name, std::i
     std::int64_t v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || v < min || v > max) {
-        report(tool_, "--" + name, "needs a whole number from " + std::to_string(min) + " to "
-                                       + std::to_string(max) + ", not '" + text + "'");
+        const std::string range = max == std::numeric_limits<std::int64_t>::max()
+            ? "of at least " + std::to_string(min)
+            : "from " + std::to_string(min) + " to " + std::to_string(max);
+        report(tool_, "--" + name, "needs a whole number " + range + ", not '" + text + "'");
         return std::nullopt;
     }
     return v;
@@ -232,7 +242,10 @@ std::optional<double> CommandLine::number(const std::string& name, double min, d
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v < min || v > max) {
         char range[96];
-        std::snprintf(range, sizeof range, "needs a number from %g to %g", min, max);
+        if (max >= std::numeric_limits<double>::max())
+            std::snprintf(range, sizeof range, "needs a number of at least %g", min);
+        else
+            std::snprintf(range, sizeof range, "needs a number from %g to %g", min, max);
         report(tool_, "--" + name, std::string(range) + ", not '" + text + "'");
         return std::nullopt;
     }

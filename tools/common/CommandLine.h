@@ -55,7 +55,8 @@ public:
     const std::vector<std::string>& arguments() const { return positional_; }
 
     // Typed values. On a bad value they print "tool: --name: ..." and return nothing,
-    // and the caller ends with kExitUsage.
+    // and the caller ends with kExitUsage. A `max` of the type's largest value
+    // means no upper bound.
     std::optional<std::int64_t> integer(const std::string& name, std::int64_t min, std::int64_t max,
                                         std::int64_t fallback) const;
     std::optional<double> number(const std::string& name, double min, double max, double fallback) const;

@@ -1,108 +1,91 @@
 #include "DumpOptions.h"
 
-#include <charconv>
-#include <cmath>
-#include <string_view>
+#include "CommandLine.h"
+
+#include <limits>
 
 namespace {
 
-template <class Number>
-bool parseNumber(std::string_view text, Number& out)
+// COMn numbers the simulator can register under TRELVANE_PORTS_DIR; the
+// charger's own ports are 3..15.
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 255;
+
+cli::CommandLine commandLine()
 {
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, out);
-    return ec == std::errc() && ptr == end;
+    cli::CommandLine line(
+        kDumpTool, "[options] [--port N | --device PATH | FILE | -]",
+        "Cuts a charger byte stream into frames and prints one CSV line per frame:\n"
+        "length,variant,kind,auxValue,voltage,current,temperature,capacity,cell1..cell8,\n"
+        "batteryType,chargeMode (and hex with --hex). kind is start, end, running, or\n"
+        "unknown before the first 76- or 112-byte frame; end frames carry no fields.\n"
+        "A port or device is read until SIGINT or SIGTERM unless --frames or --idle-exit\n"
+        "ends it sooner; a file or standard input (the default) is read to its end.\n"
+        "The charger on /dev/ttyUSB0 is COM3; its stable name is under /dev/serial/by-id.",
+        "Exit status:\n"
+        "  0  the stream was read to its end, to the frame limit, the idle time or a signal\n"
+        "  1  the input could not be opened or read, or the output not written\n"
+        "  2  the command line is wrong\n"
+        "\n"
+        "Examples:\n"
+        "  $ trelvane-dump --port 3\n"
+        "  $ trelvane-dump --device /dev/serial/by-id/usb-... --hex\n"
+        "  $ trelvane-dump captured.bin > frames.csv");
+    line.option("port", 0, "N", "read COMN (N = 3..15) through the device it names");
+    line.option("device", 0, "PATH", "read a serial device directly");
+    line.flag("hex", 0, "add the raw frame bytes as hex");
+    line.option("frames", 0, "N", "stop after N frames");
+    line.option("idle-exit", 0, "S", "stop after S seconds without a frame (port and device)");
+    line.positionals("FILE", 0, 1);
+    return line;
 }
 
 } // namespace
 
-std::optional<DumpOptions> DumpOptions::parse(int argc, const char* const* argv, std::string& error)
+std::optional<DumpOptions> DumpOptions::parse(int argc, const char* const* argv, int& exitCode)
 {
-    DumpOptions options;
-    bool haveInput = false;
-    auto setInput = [&](Input input) {
-        if (haveInput) {
-            error = "give only one input (--port, --device, FILE or -)";
-            return false;
-        }
-        haveInput = true;
-        options.input = input;
-        return true;
-    };
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&](std::string_view& out) {
-            if (i + 1 >= argc) {
-                error = std::string(arg) + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string_view text;
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--hex") {
-            options.hex = true;
-        } else if (arg == "--port") {
-            if (!value(text) || !setInput(Input::Port))
-                return std::nullopt;
-            if (!parseNumber(text, options.port) || options.port < 0) {
-                error = "--port needs a port number, e.g. 3 for COM3";
-                return std::nullopt;
-            }
-        } else if (arg == "--device") {
-            if (!value(text) || !setInput(Input::Device))
-                return std::nullopt;
-            options.device = std::string(text);
-        } else if (arg == "--frames") {
-            if (!value(text))
-                return std::nullopt;
-            if (!parseNumber(text, options.maxFrames) || options.maxFrames < 1) {
-                error = "--frames needs a whole number of at least 1";
-                return std::nullopt;
-            }
-        } else if (arg == "--idle-exit") {
-            if (!value(text))
-                return std::nullopt;
-            if (!parseNumber(text, options.idleExitSeconds) || !std::isfinite(options.idleExitSeconds)
-                || options.idleExitSeconds <= 0) {
-                error = "--idle-exit needs a number of seconds above 0";
-                return std::nullopt;
-            }
-        } else if (arg == "-") {
-            if (!setInput(Input::StandardInput))
-                return std::nullopt;
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            error = "unknown option " + std::string(arg);
-            return std::nullopt;
-        } else {
-            if (!setInput(Input::File))
-                return std::nullopt;
-            options.file = std::string(arg);
-        }
+    cli::CommandLine line = commandLine();
+    if (!line.parse(argc, argv)) {
+        exitCode = line.exitCode();
+        return std::nullopt;
     }
-    return options;
-}
+    exitCode = cli::kExitUsage;
 
-std::string DumpOptions::usage()
-{
-    return "Usage: trelvane-dump [--hex] [--frames N] [--idle-exit S] [--port N | --device PATH | FILE | -]\n"
-           "\n"
-           "Cuts a charger byte stream into frames and prints one CSV line per frame:\n"
-           "length,variant,kind,auxValue,voltage,current,temperature,capacity,cell1..cell8,\n"
-           "batteryType,chargeMode (and hex with --hex). kind is start, end, running, or\n"
-           "unknown before the first 76- or 112-byte frame; end frames carry no fields.\n"
-           "\n"
-           "  --port N        read COMn (N = 3..15) through the device it names\n"
-           "  --device PATH   read a serial device directly\n"
-           "  FILE | -        read a file, or standard input (the default), to its end\n"
-           "  --hex           add the raw frame bytes as hex\n"
-           "  --frames N      stop after N frames\n"
-           "  --idle-exit S   stop after S seconds without a frame (port and device)\n"
-           "  --help          show this text\n"
-           "\n"
-           "A port or device is read until SIGINT or SIGTERM unless --frames or --idle-exit\n"
-           "ends it sooner. Exit status 2 when the input cannot be opened or read.\n";
+    DumpOptions options;
+    const int inputs = int(line.isSet("port")) + int(line.isSet("device")) + int(!line.arguments().empty());
+    if (inputs > 1) {
+        exitCode = line.usageError("give only one input (--port, --device, FILE or -)");
+        return std::nullopt;
+    }
+    if (line.isSet("port")) {
+        const auto port = line.integer("port", kFirstPort, kLastPort, 0);
+        if (!port)
+            return std::nullopt;
+        options.input = Input::Port;
+        options.port = static_cast<int>(*port);
+    } else if (line.isSet("device")) {
+        options.input = Input::Device;
+        options.device = line.value("device");
+    } else if (!line.arguments().empty() && line.arguments().front() != "-") {
+        options.input = Input::File;
+        options.file = line.arguments().front();
+    }
+
+    options.hex = line.isSet("hex");
+    const auto frames = line.integer("frames", 1, std::numeric_limits<long long>::max(), 0);
+    if (!frames)
+        return std::nullopt;
+    options.maxFrames = *frames;
+    // Any length is taken: main caps it where the clock would overflow.
+    const auto idle = line.number("idle-exit", 0.0, std::numeric_limits<double>::max(), 0.0);
+    if (!idle)
+        return std::nullopt;
+    if (line.isSet("idle-exit") && *idle <= 0.0) {
+        cli::report(kDumpTool, "--idle-exit", "needs a number of seconds above 0, not '" + line.value("idle-exit") + "'");
+        return std::nullopt;
+    }
+    options.idleExitSeconds = *idle;
+
+    exitCode = cli::kExitOk;
+    return options;
 }

@@ -15,11 +15,12 @@ public:
     bool hex = false;
     long long maxFrames = 0;   // 0: no limit
     double idleExitSeconds = 0; // 0: never
-    bool help = false;
 
     bool isLive() const { return input == Input::Port || input == Input::Device; }
 
-    // The options, or nothing with `error` saying what is wrong.
-    static std::optional<DumpOptions> parse(int argc, const char* const* argv, std::string& error);
-    static std::string usage();
+    // The options; or nothing, and the tool ends with `exitCode` (0 after --help
+    // or --version, 2 after a usage error, already reported).
+    static std::optional<DumpOptions> parse(int argc, const char* const* argv, int& exitCode);
 };
+
+constexpr const char* kDumpTool = "trelvane-dump";

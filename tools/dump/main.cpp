@@ -1,4 +1,5 @@
 // trelvane-dump: prints the frames of a charger byte stream as CSV.
+#include "CommandLine.h"
 #include "DumpOptions.h"
 #include "FileByteSource.h"
 #include "FrameCsvFormatter.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-constexpr int kExitFailure = 2;
-
 std::atomic<bool> stopRequested{false};
 SerialLink* liveLink = nullptr;
 
@@ -47,11 +46,6 @@ void installStopHandlers()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-void report(const std::string& message)
-{
-    std::fprintf(stderr, "trelvane-dump: %s\n", message.c_str());
-}
-
 void printLine(const std::string& line)
 {
     std::fputs(line.c_str(), stdout);
@@ -61,7 +55,7 @@ void printLine(const std::string& line)
 void noteOverlong(const FrameDump& dump)
 {
     if (dump.discardedOverlongFrames() > 0)
-        report("discarded " + std::to_string(dump.discardedOverlongFrames())
+        cli::report(kDumpTool, "discarded " + std::to_string(dump.discardedOverlongFrames())
                + " overlong frame(s) (longer than " + std::to_string(kFrameBufferSize) + " bytes)");
 }
 
@@ -74,10 +68,10 @@ int finish(const FrameDump& dump)
 {
     noteOverlong(dump);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        report(std::string("cannot write the output: ") + std::strerror(errno));
-        return kExitFailure;
+        cli::report(kDumpTool, "standard output", std::strerror(errno));
+        return cli::kExitFailure;
     }
-    return 0;
+    return cli::kExitOk;
 }
 
 // A file or standard input, to its end.
@@ -87,16 +81,16 @@ int dumpFile(const DumpOptions& options, const FrameCsvFormatter& formatter)
     const std::string name = standardInput ? std::string("standard input") : options.file;
     std::FILE* file = standardInput ? stdin : std::fopen(options.file.c_str(), "rb");
     if (file == nullptr) {
-        report("cannot open " + name + ": " + std::strerror(errno));
-        return kExitFailure;
+        cli::report(kDumpTool, name, std::strerror(errno));
+        return cli::kExitFailure;
     }
     // A directory opens but cannot be read; say so before any output.
     struct stat info {};
     if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
         if (!standardInput)
             std::fclose(file);
-        report("cannot read " + name + ": " + std::strerror(EISDIR));
-        return kExitFailure;
+        cli::report(kDumpTool, name, std::strerror(EISDIR));
+        return cli::kExitFailure;
     }
 
     FileByteSource bytes(file);
@@ -111,8 +105,8 @@ int dumpFile(const DumpOptions& options, const FrameCsvFormatter& formatter)
         std::fclose(file);
     if (readError != 0 && !stopRequested.load()) {
         noteOverlong(dump);
-        report("cannot read " + name + ": " + std::strerror(readError));
-        return kExitFailure;
+        cli::report(kDumpTool, name, std::strerror(readError));
+        return cli::kExitFailure;
     }
     return finish(dump);
 }
@@ -129,8 +123,8 @@ int dumpLink(const DumpOptions& options, const FrameCsvFormatter& formatter)
         if (device.isEmpty())
             device = options.input == DumpOptions::Input::Port ? devicePathForPort(options.port)
                                                                : QString::fromLocal8Bit(options.device.c_str());
-        report("cannot open " + device.toStdString() + ": " + link.failureReason().toStdString());
-        return kExitFailure;
+        cli::report(kDumpTool, device.toStdString(), link.failureReason().toStdString());
+        return cli::kExitFailure;
     }
     liveLink = &link;
     if (stopRequested.load())
@@ -166,17 +160,10 @@ int dumpLink(const DumpOptions& options, const FrameCsvFormatter& formatter)
 
 int main(int argc, char** argv)
 {
-    std::string error;
-    const auto options = DumpOptions::parse(argc, argv, error);
-    if (!options) {
-        report(error);
-        std::fputs(DumpOptions::usage().c_str(), stderr);
-        return kExitFailure;
-    }
-    if (options->help) {
-        std::fputs(DumpOptions::usage().c_str(), stdout);
-        return 0;
-    }
+    int exitCode = cli::kExitOk;
+    const auto options = DumpOptions::parse(argc, argv, exitCode);
+    if (!options)
+        return exitCode;
 
     installStopHandlers();
     const FrameCsvFormatter formatter(options->hex);

@@ -6,7 +6,14 @@
 int main(int argc, char** argv)
 {
     cli::Commands commands(kLogTool, "Looks into a Trelvane log file (.tvr) without the program.",
-                           "Exit status: 0 done, 1 a file could not be read or written, 2 bad command line.");
+                           "Exit status:\n"
+                           "  0  done\n"
+                           "  1  a file could not be read or written\n"
+                           "  2  the command line is wrong\n"
+                           "\n"
+                           "Examples:\n"
+                           "  $ trelvane-log info charge.tvr\n"
+                           "  $ trelvane-log csv charge.tvr -o charge.csv");
     commands.add("info", "FILE", "records, stamps, gaps, value extents and the chart state a replay shows", runInfo);
     commands.add("csv", "FILE [-o OUT]", "one comma-separated line per record", runCsv);
     return commands.run(argc, argv);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -58,12 +59,15 @@ TEST(CommandLine, AcceptsOptionsInEveryFormAndKeepsPositionalsInOrder)
 TEST(CommandLine, HelpAndVersionEndWithStatusZeroOnStandardOutput)
 {
     Parsed help;
+    help.line.flag("wrapped", 0, "first line\nsecond line");
     parse(help, {"--help", "--no-such-option"});
     EXPECT_FALSE(help.goOn);
     EXPECT_EQ(help.exitCode, cli::kExitOk);
     EXPECT_EQ(help.out.rfind("Usage: tool [options] FILE\nDoes things.\n", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("  -o, --output OUT"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("      --version"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("      --wrapped           first line\n                          second line\n"),
+              std::string::npos) << help.out;
     EXPECT_TRUE(help.err.empty());
 
     Parsed version;
@@ -123,6 +127,15 @@ TEST(CommandLine, TypedValuesAreCheckedAgainstTheirRange)
                       std::string::npos) << err;
         }
     }
+    Parsed open;
+    parse(open, {"a", "--output", "0"});
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(open.line.integer("output", 1, std::numeric_limits<std::int64_t>::max(), 0));
+    EXPECT_FALSE(open.line.number("output", 0.5, std::numeric_limits<double>::max(), 0.0));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tool: --output: needs a whole number of at least 1, not '0'\n"
+              "tool: --output: needs a number of at least 0.5, not '0'\n");
+
     Parsed unset;
     parse(unset, {"a"});
     EXPECT_EQ(unset.line.integer("output", 3, 15, 9), 9);
