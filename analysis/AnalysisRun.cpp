@@ -9,13 +9,13 @@ std::string AnalysisRun::name() const
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
-bool AnalysisRun::load()
+bool AnalysisRun::load(const Progress& progress)
 {
     if (!follower_.open())
         return false;
     data_.clear();
     data_.reserve(static_cast<std::size_t>(follower_.size() / static_cast<std::int64_t>(kRecordSize)));
-    return take() != Update::Failed;
+    return take(progress) != Update::Failed;
 }
 
 AnalysisRun::Update AnalysisRun::refresh()
@@ -23,8 +23,9 @@ AnalysisRun::Update AnalysisRun::refresh()
     return take();
 }
 
-AnalysisRun::Update AnalysisRun::take()
+AnalysisRun::Update AnalysisRun::take(const Progress& progress)
 {
+    const std::int64_t total = progress ? follower_.size() / static_cast<std::int64_t>(kRecordSize) : 0;
     Update update = Update::None;
     // Chunk by chunk, so the records pass through a small buffer; stops at
     // the first short chunk, so a writer faster than this cannot keep it here.
@@ -40,6 +41,8 @@ AnalysisRun::Update AnalysisRun::take()
             update = Update::Grew;
         }
         data_.append(buffer_.data(), buffer_.size());
+        if (progress)
+            progress(follower_.recordsRead(), total);
         if (buffer_.size() < LogFollower::kChunkRecords)
             return update;
     }

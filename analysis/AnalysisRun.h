@@ -3,6 +3,8 @@
 #include "analysis/LogFollower.h"
 #include "analysis/RunData.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,10 @@ public:
 
     explicit AnalysisRun(std::string path);
 
-    // Reads every record there is; false with error() when the file cannot be read.
-    bool load();
+    // Reads every record there is; false with error() when the file cannot be
+    // read. `progress(recordsRead, recordsInFile)` is told after every chunk.
+    using Progress = std::function<void(std::int64_t, std::int64_t)>;
+    bool load(const Progress& progress = {});
     // Takes in what was appended since (or the whole file again after it was
     // shortened or replaced).
     Update refresh();
@@ -28,7 +32,7 @@ public:
     int trailingBytes() const { return follower_.trailingBytes(); }
 
 private:
-    Update take();
+    Update take(const Progress& progress = {});
 
     LogFollower follower_;
     RunData data_;

@@ -2,6 +2,7 @@
 
 #include "recording/LogCsv.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -81,4 +82,21 @@ AxisSpan fitAxis(double minimum, double maximum)
     if (!std::isfinite(low) || !std::isfinite(high))
         return {minimum, maximum > minimum ? maximum : minimum + 1};
     return {low, high};
+}
+
+ValueStep niceStep(double span, int mostTicks)
+{
+    if (!std::isfinite(span) || span <= 0 || mostTicks < 1)
+        return {};
+    const double raw = span / mostTicks;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10 * power;
+    for (double m : {1.0, 2.0, 5.0}) {
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    }
+    const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 9);
+    return {step, decimals};
 }

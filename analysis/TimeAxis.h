@@ -25,3 +25,11 @@ struct AxisSpan {
     double maximum = 1;
 };
 AxisSpan fitAxis(double minimum, double maximum);
+
+// A round step (1, 2 or 5 times a power of ten) that cuts `span` into at most
+// `mostTicks` pieces, and the digits after the point its labels need.
+struct ValueStep {
+    double step = 1;
+    int decimals = 0;
+};
+ValueStep niceStep(double span, int mostTicks);
