@@ -101,6 +101,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     for (QTableWidget* t : {table_, aggregates_}) {
         t->verticalHeader()->hide();
         t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        t->horizontalHeader()->setStretchLastSection(true);
         t->setFocusPolicy(Qt::NoFocus);
     }
 
@@ -115,7 +116,7 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     splitter->addWidget(view_);
     splitter->addWidget(side);
     splitter->setStretchFactor(0, 1);
-    splitter->setSizes({860, 420});
+    splitter->setSizes({840, 540});
 
     status_ = new QLabel(QString::fromUtf8(kHint), this);
     status_->setTextFormat(Qt::PlainText);
