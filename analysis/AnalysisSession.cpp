@@ -12,6 +12,7 @@ bool AnalysisSession::open(const std::string& path, std::string& error)
         return false;
     }
     runs_.push_back({std::move(run), 0});
+    ++generation_;
     alignAtStart();
     view_.reset();
     return true;
@@ -30,6 +31,7 @@ bool AnalysisSession::refresh()
         changed |= update == AnalysisRun::Update::Grew || update == AnalysisRun::Update::Restarted;
     }
     if (changed) {
+        ++generation_;
         // Keep the cursors on samples that exist.
         const RunData* data = currentData();
         for (auto* c : {&cursorA_, &cursorB_}) {

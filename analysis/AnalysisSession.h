@@ -20,6 +20,8 @@ public:
     bool open(const std::string& path, std::string& error);
     // Takes in what the files gained since; true when anything changed.
     bool refresh();
+    // Counts the changes of the runs' data (opened, grown, read anew).
+    std::size_t generation() const { return generation_; }
 
     std::size_t runCount() const { return runs_.size(); }
     const AnalysisRun& run(std::size_t r) const { return *runs_[r].run; }
@@ -58,6 +60,7 @@ private:
 
     std::vector<Open> runs_;
     std::size_t current_ = 0;
+    std::size_t generation_ = 0;
     TimeView view_;
     std::optional<std::size_t> cursorA_;
     std::optional<std::size_t> cursorB_;

@@ -303,6 +303,14 @@ void AnalysisWindow::redraw()
 
 void AnalysisWindow::updateTables()
 {
+    std::vector<std::size_t> shows = {session_.currentRun(), session_.cursorSample(Cursor::A).value_or(SIZE_MAX),
+                                      session_.cursorSample(Cursor::B).value_or(SIZE_MAX), session_.generation()};
+    for (Trace t : chosenTraces())
+        shows.push_back(index(t));
+    if (shows == tablesShow_)
+        return;
+    tablesShow_ = std::move(shows);
+
     const std::optional<RangeStats> stats = session_.stats();
     const std::optional<double> a = session_.cursorTime(Cursor::A);
     const std::optional<double> b = session_.cursorTime(Cursor::B);

@@ -84,5 +84,7 @@ private:
     std::array<QCheckBox*, kTraceCount> boxes_{};
     std::array<bool, kTraceCount> present_{};
     AnalysisSession::Cursor activeCursor_ = AnalysisSession::Cursor::A;
+    // What the tables were last filled from: a pan or zoom changes none of it.
+    std::vector<std::size_t> tablesShow_;
     QTimer followTimer_;
 };

@@ -2,10 +2,11 @@
 
 #include "analysis/Decimation.h"
 
-#include <QCategoryAxis>
 #include <QChart>
 #include <QLegend>
 #include <QGraphicsLayout>
+#include <QGraphicsLineItem>
+#include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
@@ -51,7 +52,10 @@ void hideFromLegend(QChart* chart, QLineSeries* series)
 
 } // namespace
 
-PlotStack::PlotStack() = default;
+PlotStack::PlotStack()
+{
+    scene_.setBackgroundBrush(Qt::white);
+}
 
 PlotStack::~PlotStack()
 {
@@ -114,6 +118,7 @@ void PlotStack::rebuild()
 {
     scene_.clear();
     plots_.clear();
+    timeLabels_.clear();
     for (std::size_t g = 0; g < kPlotGroupCount; ++g) {
         const auto group = static_cast<PlotGroup>(g);
         Plot plot;
@@ -130,6 +135,8 @@ void PlotStack::rebuild()
         auto* chart = new QChart;
         chart->setMargins(QMargins(0, 0, 0, 0));
         chart->setBackgroundRoundness(0);
+        // The scene is white; the time grid is drawn under the transparent chart.
+        chart->setBackgroundVisible(false);
         chart->setAnimationOptions(QChart::NoAnimation);
         // The legend sits in the top margin, out of the chart's own layout,
         // which would otherwise take room from the value axis.
@@ -139,8 +146,8 @@ void PlotStack::rebuild()
         chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
         plot.values = new QValueAxis;
         plot.values->setTruncateLabels(false); // the margin is the same in every plot, so labels may not shrink
-        plot.times = new QCategoryAxis;
-        plot.times->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        plot.times = new QValueAxis;
+        plot.times->setVisible(false); // maps the series; the grid and labels are drawn here
         chart->addAxis(plot.times, Qt::AlignBottom);
         chart->addAxis(plot.values, Qt::AlignLeft);
 
@@ -152,7 +159,7 @@ void PlotStack::rebuild()
             const QString label = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(info.label), QString::fromUtf8(info.unit));
             line->setName(several ? runs_[static_cast<std::size_t>(s.run)].name + QStringLiteral(": ") + label : label);
             QPen pen(several ? runColour(s.run) : traceColour(s.trace));
-            pen.setWidthF(1.5);
+            pen.setWidth(1); // the raster engine's fast line path; wider pens go through the stroker
             pen.setCosmetic(true);
             int& style = styleOfRun[static_cast<std::size_t>(s.run)];
             pen.setStyle(several ? kStyles[style++ % std::size(kStyles)] : Qt::SolidLine);
@@ -205,7 +212,6 @@ void PlotStack::layoutPlots()
                                   std::max(10.0, frame.height() - kTopMargin - bottom)));
         chart->legend()->setGeometry(QRectF(kLeftMargin, 2, std::max(10.0, frame.width() - kLeftMargin - kRightMargin), kTopMargin - 4));
         chart->legend()->update();
-        plots_[p].times->setLabelsVisible(last);
         // Lay the chart out now: a picture is drawn without an event loop.
         chart->layout()->activate();
     }
@@ -269,15 +275,15 @@ std::vector<QPointF> PlotStack::pointsOf(int run, Trace trace) const
 
 void PlotStack::refresh()
 {
+    if (plots_.empty())
+        return;
+    const int columns = std::max(1, static_cast<int>(plots_.front().chart->plotArea().width()));
     for (Plot& plot : plots_) {
-        const int columns = std::max(1, static_cast<int>(plot.chart->plotArea().width()));
         feed(plot, columns);
-        setTimeTicks(plot, columns);
-        // The axes measure their new labels on the first pass and place them on the second.
-        plot.chart->layout()->invalidate();
-        plot.chart->layout()->activate();
+        // Laid out now: a picture is drawn without an event loop.
         plot.chart->layout()->activate();
     }
+    setTimeTicks(columns);
 }
 
 void PlotStack::feed(Plot& plot, int columns)
@@ -322,15 +328,45 @@ void PlotStack::feed(Plot& plot, int columns)
     place(plot.cursorB, cursorB_);
 }
 
-void PlotStack::setTimeTicks(Plot& plot, int columns)
+void PlotStack::setTimeTicks(int columns)
 {
-    QCategoryAxis* axis = plot.times;
-    for (const QString& label : axis->categoriesLabels())
-        axis->remove(label);
-    axis->setRange(from_, to_);
-    axis->setStartValue(std::nextafter(from_, -INFINITY));
-    for (const TimeTick& tick : timeTicks(from_, to_, std::max(1, columns / kPixelsPerTimeTick)))
-        axis->append(QString::fromStdString(tick.label), tick.time);
+    const std::vector<TimeTick> ticks = timeTicks(from_, to_, std::max(1, columns / kPixelsPerTimeTick));
+    // Grid lines on the ticks in every plot; labels under the last one.
+    for (std::size_t p = 0; p < plots_.size(); ++p) {
+        Plot& plot = plots_[p];
+        plot.times->setRange(from_, to_);
+        const QRectF area = plotArea(static_cast<int>(p));
+        while (plot.timeGrid.size() < ticks.size()) {
+            auto* line = new QGraphicsLineItem;
+            line->setPen(QPen(QColor(225, 225, 225), 0));
+            line->setZValue(-1);
+            scene_.addItem(line);
+            plot.timeGrid.push_back(line);
+        }
+        for (std::size_t i = 0; i < plot.timeGrid.size(); ++i) {
+            plot.timeGrid[i]->setVisible(i < ticks.size());
+            if (i < ticks.size()) {
+                const double x = std::round(area.left() + (ticks[i].time - from_) / (to_ - from_) * area.width());
+                plot.timeGrid[i]->setLine(x, area.top(), x, area.bottom());
+            }
+        }
+    }
+    while (timeLabels_.size() < ticks.size()) {
+        auto* label = new QGraphicsSimpleTextItem;
+        label->setBrush(QColor(60, 60, 60));
+        scene_.addItem(label);
+        timeLabels_.push_back(label);
+    }
+    const QRectF area = plotArea(plotCount() - 1);
+    for (std::size_t i = 0; i < timeLabels_.size(); ++i) {
+        QGraphicsSimpleTextItem* label = timeLabels_[i];
+        label->setVisible(i < ticks.size());
+        if (i >= ticks.size())
+            continue;
+        label->setText(QString::fromStdString(ticks[i].label));
+        const double x = area.left() + (ticks[i].time - from_) / (to_ - from_) * area.width();
+        label->setPos(std::round(x - label->boundingRect().width() / 2), area.bottom() + 4);
+    }
 }
 
 void PlotStack::render(QPainter& painter, const QRectF& target)

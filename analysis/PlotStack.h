@@ -12,7 +12,8 @@
 #include <vector>
 
 class QChart;
-class QCategoryAxis;
+class QGraphicsLineItem;
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QPainter;
 class QValueAxis;
@@ -88,10 +89,11 @@ private:
         PlotGroup group;
         QChart* chart = nullptr;
         QValueAxis* values = nullptr;
-        QCategoryAxis* times = nullptr;
+        QValueAxis* times = nullptr;
         QLineSeries* cursorA = nullptr;
         QLineSeries* cursorB = nullptr;
         std::vector<Series> series;
+        std::vector<QGraphicsLineItem*> timeGrid; // behind the chart
         std::optional<AxisSpan> fixed;
         AxisSpan shown;
     };
@@ -99,7 +101,7 @@ private:
     void rebuild();
     void layoutPlots();
     void feed(Plot& plot, int columns);
-    void setTimeTicks(Plot& plot, int columns);
+    void setTimeTicks(int columns);
 
     QGraphicsScene scene_;
     std::vector<PlotRun> runs_;
@@ -110,4 +112,7 @@ private:
     std::optional<double> cursorA_;
     std::optional<double> cursorB_;
     QSizeF size_{800, 600};
+    // The h:mm:ss labels under the last plot, placed by hand: cheaper than
+    // an axis that lays its labels out anew whenever the view moves.
+    std::vector<QGraphicsSimpleTextItem*> timeLabels_;
 };
