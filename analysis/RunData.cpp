@@ -113,6 +113,22 @@ RunData::Sums RunData::sums(std::size_t i) const
 
 void RunData::append(const MeasurementRecord* records, std::size_t count)
 {
+    if (levels_.empty())
+        levels_.emplace_back();
+    // The extents of the block being filled, per trace (null: the run lacks the trace).
+    std::array<Extent*, kTraceCount> open{};
+    const auto openBlock = [&](std::size_t block) {
+        for (std::size_t t = 0; t < kTraceCount; ++t) {
+            open[t] = nullptr;
+            if (!has(traceAt(t)))
+                continue;
+            std::vector<Extent>& extents = levels_[0][t];
+            if (extents.size() <= block)
+                extents.resize(block + 1);
+            open[t] = &extents[block];
+        }
+    };
+
     for (std::size_t n = 0; n < count; ++n) {
         const MeasurementRecord& r = records[n];
         const std::size_t i = size();
@@ -127,26 +143,30 @@ void RunData::append(const MeasurementRecord* records, std::size_t count)
         current_.push_back(r.current);
         temperature_.push_back(r.temperature);
         capacity_.push_back(r.capacity);
+        bool newCell = false;
         for (std::size_t c = 0; c < cells_.size(); ++c) {
             std::vector<float>& cell = cells_[c];
-            if (cell.empty() && r.cellVoltage[c] != 0.0f) {
+            if (!cell.empty()) {
+                cell.push_back(r.cellVoltage[c]);
+            } else if (r.cellVoltage[c] != 0.0f) {
                 // First reading of this cell: zeros before it, and its summaries so far.
                 cell.reserve(time_.capacity());
                 cell.assign(i, 0.0f);
                 cell.push_back(r.cellVoltage[c]);
                 rebuildSummaries(cellTrace(static_cast<int>(c)));
                 rebuildSummaries(Trace::CellSpread);
-            } else if (!cell.empty()) {
-                cell.push_back(r.cellVoltage[c]);
+                newCell = true;
             }
         }
+        if (n == 0 || i % kBlock == 0 || newCell)
+            openBlock(i / kBlock);
 
         std::uint8_t bridge = 0;
+        const double power = static_cast<double>(r.voltage) * static_cast<double>(r.current);
         if (stepped && finite(current_[i - 1]) && finite(r.current)) {
             bridge |= kChargeStep;
-            const double power0 = static_cast<double>(voltage_[i - 1]) * static_cast<double>(current_[i - 1]);
-            const double power1 = static_cast<double>(r.voltage) * static_cast<double>(r.current);
-            if (std::isfinite(power0) && std::isfinite(power1))
+            const double before = static_cast<double>(voltage_[i - 1]) * static_cast<double>(current_[i - 1]);
+            if (std::isfinite(before) && std::isfinite(power))
                 bridge |= kEnergyStep;
         }
         bridge_.push_back(bridge);
@@ -154,33 +174,24 @@ void RunData::append(const MeasurementRecord* records, std::size_t count)
             addStep(running_, i);
         if (i % kBlock == 0)
             checkpoints_.push_back(running_);
-        summarise(i);
+
+        // This sample into its block's extents.
+        open[index(Trace::Voltage)]->take(static_cast<double>(r.voltage));
+        open[index(Trace::Current)]->take(static_cast<double>(r.current));
+        open[index(Trace::Capacity)]->take(static_cast<double>(r.capacity));
+        open[index(Trace::Temperature)]->take(static_cast<double>(r.temperature));
+        open[index(Trace::Power)]->take(power);
+        open[index(Trace::Energy)]->take(running_.energy);
+        open[index(Trace::Charge)]->take(running_.charge);
+        if (open[index(Trace::CellSpread)]) {
+            for (int c = 0; c < kCellCount; ++c) {
+                if (Extent* e = open[index(cellTrace(c))])
+                    e->take(static_cast<double>(r.cellVoltage[c]));
+            }
+            open[index(Trace::CellSpread)]->take(spreadAt(i));
+        }
         if (i % kBlock == kBlock - 1)
             completeBlock(i / kBlock);
-    }
-}
-
-void RunData::summarise(std::size_t i)
-{
-    if (levels_.empty())
-        levels_.emplace_back();
-    const std::size_t block = i / kBlock;
-    auto& level0 = levels_[0];
-    for (std::size_t t = 0; t < kTraceCount; ++t) {
-        const Trace trace = traceAt(t);
-        if (!has(trace))
-            continue;
-        std::vector<Extent>& extents = level0[t];
-        if (extents.size() <= block)
-            extents.resize(block + 1);
-        double v;
-        if (trace == Trace::Charge)
-            v = running_.charge;
-        else if (trace == Trace::Energy)
-            v = running_.energy;
-        else
-            v = rawValue(trace, i);
-        extents[block].take(v);
     }
 }
 

@@ -98,7 +98,6 @@ private:
     void addStep(Sums& sums, std::size_t i) const;
     double spreadAt(std::size_t i) const;
     double rawValue(Trace trace, std::size_t i) const; // not for integrals
-    void summarise(std::size_t i);
     void completeBlock(std::size_t block);
     void rebuildSummaries(Trace trace);
     std::size_t levels() const { return levels_.size(); }
