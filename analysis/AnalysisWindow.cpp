@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -33,7 +34,8 @@ constexpr int kLargeCursorStep = 60; // samples, with Shift
 constexpr int kSwatch = 12;
 
 const char* const kHint = "Wheel: zoom \u00b7 drag: pan \u00b7 right-drag: zoom to a box \u00b7 click / right-click: "
-                          "cursor A / B \u00b7 A, B, \u2190 \u2192, Home, End: move a cursor \u00b7 R: whole run";
+                          "cursor A / B \u00b7 A, B, \u2190 \u2192, Home, End: move a cursor \u00b7 R: whole run \u00b7 "
+                          "Ctrl+W: close";
 
 QString plain(const std::string& text)
 {
@@ -154,6 +156,9 @@ AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         session_.placeCursor(cursor, time);
         redraw();
     });
+
+    auto* close = new QShortcut(QKeySequence::Close, this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 
     followTimer_.setInterval(kFollowMs);
     connect(&followTimer_, &QTimer::timeout, this, &AnalysisWindow::follow);
