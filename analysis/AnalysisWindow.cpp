@@ -440,11 +440,13 @@ bool AnalysisWindow::exportPicture(const QString& path, QSize size, QString* err
 
 bool AnalysisWindow::exportCsv(const QString& path, bool all, QString* error)
 {
-    if (session_.runCount() == 0)
+    const bool empty = session_.runCount() == 0 || session_.run(session_.currentRun()).data().empty();
+    if (empty) {
+        if (error)
+            *error = QStringLiteral("No records to write");
         return false;
+    }
     const AnalysisRun& run = session_.run(session_.currentRun());
-    if (run.data().empty())
-        return false;
     std::size_t first = 0;
     std::size_t last = run.data().size() - 1;
     const std::optional<std::size_t> a = session_.cursorSample(Cursor::A);

@@ -21,7 +21,7 @@ struct PictureRequest {
     QSize size{1200, 800};
 };
 
-constexpr int kLargestPicture = 16384; // pixels each way
+constexpr int kLargestPicture = 8192; // pixels each way: 256 MB of image at most
 
 // Draws the plots at the asked size into a PNG or, for a name ending in
 // ".svg", an SVG file. Needs a QGuiApplication (any platform, offscreen too)

@@ -16,8 +16,9 @@ namespace {
 
 std::optional<QSize> parseSize(const std::string& text)
 {
+    // At most five digits a side: the largest size fits, and stoi cannot overflow.
     const std::size_t x = text.find('x');
-    if (x == std::string::npos || x == 0 || x + 1 == text.size() || text.size() > 16
+    if (x == std::string::npos || x == 0 || x > 5 || x + 1 == text.size() || text.size() - x - 1 > 5
         || text.find_first_not_of("0123456789x") != std::string::npos || text.find('x', x + 1) != std::string::npos)
         return std::nullopt;
     const int w = std::stoi(text.substr(0, x));
@@ -41,7 +42,7 @@ int runPlot(int argc, const char* const* argv)
         "  charge (the current integrated over time, in mAh, beside the capacity).\n"
         "Exit status: 0 done, 1 a log cannot be read or OUT cannot be written, 2 bad command line.");
     line.option("output", 'o', "OUT", "the picture to write: a name ending in .png or .svg");
-    line.option("size", 0, "WxH", "its size in pixels (default 1200x800; 64 to 16384 each way)");
+    line.option("size", 0, "WxH", "its size in pixels (default 1200x800; 64 to 8192 each way)");
     line.option("traces", 0, "LIST", "what to draw (see below)");
     rangeoptions::declare(line);
     line.positionals("FILE", 1, -1);
@@ -57,7 +58,7 @@ int runPlot(int argc, const char* const* argv)
         return line.usageError("-o OUT.png or -o OUT.svg is needed");
     const std::optional<QSize> size = parseSize(line.value("size", "1200x800"));
     if (!size)
-        return line.usageError("--size takes WIDTHxHEIGHT, 64 to 16384 pixels each, such as 1200x800");
+        return line.usageError("--size takes WIDTHxHEIGHT, 64 to 8192 pixels each, such as 1200x800");
     std::string bad;
     const std::optional<std::vector<Trace>> traces =
         line.isSet("traces") ? parseTraceList(line.value("traces"), &bad) : std::optional(basicTraces());
@@ -76,13 +77,18 @@ int runPlot(int argc, const char* const* argv)
     view.show(std::max(range->from, view.extentFrom()), std::min(range->to, view.extentTo()));
 
     // Drawing text and pictures needs a GUI application; without a display
-    // the offscreen platform does it.
+    // the offscreen platform does it. Its notes about the session (no
+    // runtime folder and the like) are no concern of a picture.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     char name[] = "trelvane-log";
     char* qtArgv[] = {name, nullptr};
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s: %s\n", kLogTool, qPrintable(message));
+    });
     QApplication application(qtArgc, qtArgv);
 
     PictureRequest request;
