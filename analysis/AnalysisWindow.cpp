@@ -200,9 +200,11 @@ void AnalysisWindow::openFiles(const QStringList& paths)
 void AnalysisWindow::warn(const QString& text, const QString& detail)
 {
     // Not modal: the window may be following a recording.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Trelvane"), text, QMessageBox::Ok, this);
+    // Paths and system reasons are text, never markup. The informative label
+    // would guess its format, so the reason goes under the text in one label.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Trelvane"),
+                                detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::Ok, this);
     box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(detail.toHtmlEscaped());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -12,7 +12,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSvgRenderer>
 #include <QTableWidget>
 #include <QTest>
@@ -137,9 +139,20 @@ TEST_F(AnalysisWindowTest, OpensLogsOfAnyLengthAndSkipsATrailingFragment)
         const QImage shot = window.grab().toImage();
         EXPECT_FALSE(shot.isNull());
     }
+    // A file that cannot be read is told in a box that shows its name as text, not markup.
     AnalysisWindow window;
-    EXPECT_FALSE(window.openFile(dir_.file("missing.tvr").c_str()));
+    const QString missing = QString::fromStdString(dir_.file("<b>missing</b>.tvr"));
+    EXPECT_FALSE(window.openFile(missing));
     EXPECT_EQ(window.session().runCount(), 0u);
+    QMessageBox* box = window.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains(missing));
+    EXPECT_TRUE(box->text().endsWith(QStringLiteral("No such file or directory")));
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        }
+    }
 }
 
 TEST_F(AnalysisWindowTest, ALogGrowingWhileOpenShowsTheNewRecords)
