@@ -247,11 +247,7 @@ void AnalysisWindow::rebuildRuns()
     runList_->setCurrentRow(static_cast<int>(session_.currentRun()));
     runList_->blockSignals(false);
     stack_.setRuns(std::move(runs));
-    std::fill(present_.begin(), present_.end(), false);
-    for (std::size_t r = 0; r < session_.runCount(); ++r) {
-        for (std::size_t t = 0; t < kTraceCount; ++t)
-            present_[t] = present_[t] || session_.run(r).data().has(traceAt(t));
-    }
+    updatePresence();
 }
 
 void AnalysisWindow::updateTraceBoxes()
@@ -268,11 +264,25 @@ void AnalysisWindow::follow()
 {
     if (!session_.refresh())
         return;
-    std::array<bool, kTraceCount> before = present_;
-    rebuildRuns();
-    if (before != present_)
+    // The plots keep pointing at the runs' data; they are built anew only
+    // when a run gained a trace (a cell that starts to read), so a zoom box
+    // survives the records arriving.
+    const std::array<bool, kTraceCount> before = present_;
+    updatePresence();
+    if (before != present_) {
+        rebuildRuns();
         updateTraceBoxes();
+    }
     redraw();
+}
+
+void AnalysisWindow::updatePresence()
+{
+    std::fill(present_.begin(), present_.end(), false);
+    for (std::size_t r = 0; r < session_.runCount(); ++r) {
+        for (std::size_t t = 0; t < kTraceCount; ++t)
+            present_[t] = present_[t] || session_.run(r).data().has(traceAt(t));
+    }
 }
 
 void AnalysisWindow::resetZoom()

@@ -69,6 +69,7 @@ private:
     void chooseAndExportCsv();
     void rebuildRuns();
     void updateTraceBoxes();
+    void updatePresence();
     void updateTables();
     void warn(const QString& text, const QString& detail);
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);

@@ -164,8 +164,12 @@ TEST_F(AnalysisWindowTest, ALogGrowingWhileOpenShowsTheNewRecords)
     EXPECT_EQ(window_.session().view().to(), 30);
     const std::size_t before = window_.plots().pointsOf(0, Trace::Voltage).size();
 
+    // A box zoom on the first plot stays while records arrive.
+    window_.plots().setValueRange(0, AxisSpan{11.0, 13.0});
     append(path, charges(31, 10));
     window_.follow();
+    ASSERT_TRUE(window_.plots().fixedValueRange(0).has_value());
+    EXPECT_EQ(window_.plots().fixedValueRange(0)->maximum, 13.0);
     EXPECT_EQ(window_.session().run(0).data().size(), 40u);
     EXPECT_EQ(window_.session().view().to(), 40) << "the whole-run view follows the growing run";
     const std::vector<QPointF> points = window_.plots().pointsOf(0, Trace::Voltage);
