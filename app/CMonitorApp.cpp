@@ -1,10 +1,12 @@
 #include "app/CMonitorApp.h"
 
+#include "analysis/AnalysisWindow.h"
 #include "app/CControlDlg.h"
 #include "app/CMonitorDlg.h"
 
 #include "TrelvaneVersion.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
 
@@ -14,11 +16,14 @@ QString CMonitorApp::usage()
 {
     return QStringLiteral(
         "Usage: trelvane [options] [FILE.tvr]\n"
+        "       trelvane --analyse FILE.tvr [MORE.tvr ...]\n"
         "Monitors, records and replays the charges of a hobby battery charger.\n"
         "\n"
         "Without FILE, Trelvane starts with its control dialog: choose the charger's port and\n"
         "a log file, then \"start\" to monitor and record a charge, or \"read\" to replay a log.\n"
         "With FILE, it replays that log file directly.\n"
+        "With --analyse, it opens the analysis window on the log files instead: every\n"
+        "record, zoom, two cursors with the figures between them, runs compared, export.\n"
         "\n"
         "Port COMN is the first that exists of $TRELVANE_PORTS_DIR/COMN, /dev/ttyUSB{N-3}\n"
         "and /dev/ttyACM{N-3}. Help opens MANUAL.pdf beside the program or, when it is not\n"
@@ -27,6 +32,7 @@ QString CMonitorApp::usage()
         "Options:\n"
         "  --port N     preselect port COMN (3..15) in the control dialog\n"
         "  --log PATH   preset the log save path in the control dialog\n"
+        "  --analyse    open the analysis window on the FILEs (several allowed)\n"
         "  -h, --help   show this help and exit\n"
         "  --version    show the version and exit\n"
         "\n"
@@ -43,6 +49,8 @@ int CMonitorApp::run(const QStringList& arguments)
     const QCommandLineOption version(QStringLiteral("version"), QString());
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("PATH"));
+    const QCommandLineOption analyse({QStringLiteral("analyse"), QStringLiteral("analyze")}, QString());
+    parser.addOption(analyse);
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(port);
@@ -61,6 +69,17 @@ int CMonitorApp::run(const QStringList& arguments)
         return 0;
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(analyse)) {
+        if (files.isEmpty()) {
+            std::fprintf(stderr, "trelvane: --analyse needs at least one log file\n\n%s", qPrintable(usage()));
+            return 2;
+        }
+        // The analysis window alone; the program ends when it is closed.
+        AnalysisWindow window;
+        window.show();
+        window.openFiles(files);
+        return QApplication::exec();
+    }
     if (files.size() > 1) {
         std::fprintf(stderr, "trelvane: one log file at a time\n\n%s", qPrintable(usage()));
         return 2;

@@ -1,6 +1,7 @@
 #include "app/CMonitorDlg.h"
 
 #include "acquisition/CReceiveThread.h"
+#include "analysis/AnalysisWindow.h"
 #include "app/CAboutDlg.h"
 #include "app/DialogServices.h"
 #include "app/MainWindowBridge.h"
@@ -260,11 +261,19 @@ void CMonitorDlg::showAbout()
     about.exec();
 }
 
+void CMonitorDlg::openAnalysis()
+{
+    // A child window, so that this modal window does not block it.
+    const bool live = app_.words.runMode.load() == RunMode::Live;
+    AnalysisWindow::openWindow({live ? app_.logSavePath : app_.logOpenPath}, this);
+}
+
 void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     // Where there is no system menu to extend, the About entry lives here.
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About Trelvane..."), this, &CMonitorDlg::showAbout);
+    menu.addAction(QStringLiteral("Analyse log..."), this, &CMonitorDlg::openAnalysis);
     menu.exec(event->globalPos());
 }
 

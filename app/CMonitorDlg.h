@@ -52,6 +52,8 @@ public slots:
     void showDetail();
     void openHelp();
     void showAbout();
+    // The analysis window on the log being recorded or replayed.
+    void openAnalysis();
     void done(int result) override;
 
 protected:

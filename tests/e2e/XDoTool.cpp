@@ -65,11 +65,11 @@ XDoTool::Window XDoTool::windowOfSize(const QString& title, QSize size) const
     return {};
 }
 
-bool XDoTool::click(qulonglong window, int x, int y) const
+bool XDoTool::click(qulonglong window, int x, int y, int button) const
 {
     return run({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
                 QString::number(window), QString::number(x), QString::number(y), QStringLiteral("click"),
-                QStringLiteral("1")});
+                QString::number(button)});
 }
 
 bool XDoTool::pressKey(qulonglong window, const QString& key) const

@@ -25,7 +25,8 @@ public:
     // The first visible window titled `title` of exactly `size`, or id 0.
     Window windowOfSize(const QString& title, QSize size) const;
 
-    bool click(qulonglong window, int x, int y) const;
+    // Button 1 is the left button, 3 the right one.
+    bool click(qulonglong window, int x, int y, int button = 1) const;
     bool pressKey(qulonglong window, const QString& key) const;
 
 private:

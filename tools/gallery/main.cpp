@@ -3,12 +3,14 @@
 // long run, plus the looks of both button set-ups, as PNG files in OUTDIR.
 #include "SyntheticCharge.h"
 
+#include "analysis/AnalysisWindow.h"
 #include "charts/CDetailPanel.h"
 #include "charts/CQuantityChart.h"
 #include "charts/ChartInstance.h"
 #include "controls/CImageButton.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -96,6 +98,62 @@ bool renderButtons(const QDir& dir)
     return ok;
 }
 
+// The analysis window on a long charge with its cells and cursors, and two
+// charges of the same pack compared.
+bool renderAnalysis(const QDir& dir)
+{
+    const std::string first = dir.filePath(QStringLiteral("gallery-analysis-1.tvr")).toStdString();
+    const std::string second = dir.filePath(QStringLiteral("gallery-analysis-2.tvr")).toStdString();
+    // The second charge: the same pack a month later, a little weaker.
+    QFile later(QString::fromStdString(second));
+    bool written = SyntheticCharge::writeLog(first, 5400) && later.open(QIODevice::WriteOnly);
+    for (int s = 1; written && s <= 4600; ++s) {
+        MeasurementRecord r = SyntheticCharge::sample(s * 5400 / 4600);
+        r.elapsedSeconds = s;
+        r.voltage += 0.12f;
+        r.capacity = r.capacity * 4600 / 5400;
+        const RecordBytes bytes = toBytes(r);
+        written = later.write(reinterpret_cast<const char*>(bytes.data()), kRecordSize) == static_cast<qint64>(kRecordSize);
+    }
+    later.close();
+    if (!written) {
+        std::fprintf(stderr, "cannot write the analysis logs\n");
+        return false;
+    }
+    bool ok = true;
+    {
+        AnalysisWindow window;
+        window.resize(1400, 860);
+        window.show();
+        window.openFile(QString::fromStdString(first));
+        window.traceBox(Trace::Cell1)->setChecked(true);
+        for (int cell = 1; cell < 4; ++cell)
+            window.traceBox(cellTrace(cell))->setChecked(true);
+        window.traceBox(Trace::Charge)->setChecked(true);
+        window.traceBox(Trace::Temperature)->setChecked(false);
+        window.session().placeCursor(AnalysisSession::Cursor::A, 600);
+        window.session().placeCursor(AnalysisSession::Cursor::B, 2400);
+        window.redraw();
+        QApplication::processEvents();
+        ok &= save(window.grab(), dir, QStringLiteral("analysis-window"));
+    }
+    {
+        AnalysisWindow window;
+        window.resize(1400, 860);
+        window.show();
+        window.openFiles({QString::fromStdString(first), QString::fromStdString(second)});
+        window.traceBox(Trace::Temperature)->setChecked(false);
+        window.traceBox(Trace::Capacity)->setChecked(false);
+        window.traceBox(Trace::Energy)->setChecked(true);
+        window.redraw();
+        QApplication::processEvents();
+        ok &= save(window.grab(), dir, QStringLiteral("analysis-compare"));
+    }
+    QFile::remove(QString::fromStdString(first));
+    QFile::remove(QString::fromStdString(second));
+    return ok;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -130,5 +188,6 @@ int main(int argc, char** argv)
     }
 
     ok &= renderButtons(dir);
+    ok &= renderAnalysis(dir);
     return ok ? 0 : 1;
 }

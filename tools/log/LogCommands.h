@@ -4,5 +4,7 @@
 // exit status (cli::kExitOk, kExitFailure, kExitUsage).
 int runInfo(int argc, const char* const* argv);
 int runCsv(int argc, const char* const* argv);
+int runStats(int argc, const char* const* argv);
+int runPlot(int argc, const char* const* argv);
 
 constexpr const char* kLogTool = "trelvane-log";

@@ -16,5 +16,9 @@ int main(int argc, char** argv)
                            "  $ trelvane-log csv charge.tvr -o charge.csv");
     commands.add("info", "FILE", "records, stamps, gaps, value extents and the chart state a replay shows", runInfo);
     commands.add("csv", "FILE [-o OUT]", "one comma-separated line per record", runCsv);
+    commands.add("stats", "FILE [--from H:MM:SS] [--to H:MM:SS] [--json]",
+                 "duration, charge, energy, mean current, extremes and cell spread of a range", runStats);
+    commands.add("plot", "FILE [MORE ...] -o OUT.png|OUT.svg [--size WxH] ...",
+                 "the analysis view drawn into a picture, without a display", runPlot);
     return commands.run(argc, argv);
 }

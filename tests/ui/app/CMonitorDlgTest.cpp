@@ -4,6 +4,7 @@
 // from any state ending promptly.
 #include "acquisition/CReceiveThread.h"
 #include "acquisition/MeasurementRecord.h"
+#include "analysis/AnalysisWindow.h"
 #include "app/AppState.h"
 #include "app/CAboutDlg.h"
 #include "app/CMonitorDlg.h"
@@ -412,7 +413,35 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
     EXPECT_TRUE(waitFor([&] { return aboutShown; }, 3000));
     menuDriver.stop();
     aboutCloser.stop();
-    EXPECT_EQ(entries, QStringList{"&About Trelvane..."});
+    EXPECT_EQ(entries, (QStringList{"&About Trelvane...", "Analyse log..."}));
+}
+
+TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
+{
+    for (bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live" : "replay");
+        if (live) {
+            attachCharger();
+            app.logSavePath = dir.filePath("recording.tvr");
+            writeLog(app.logSavePath, 7);
+        } else {
+            prepareReplay("replayed.tvr", 5);
+        }
+        CMonitorDlg window(app, services);
+        window.show();
+        window.openAnalysis();
+        const QList<AnalysisWindow*> opened = window.findChildren<AnalysisWindow*>();
+        ASSERT_EQ(opened.size(), 1);
+        AnalysisWindow* analysis = opened.front();
+        // A window of its own that the modal main window does not block.
+        EXPECT_TRUE(analysis->isWindow());
+        EXPECT_TRUE(analysis->isVisible());
+        ASSERT_EQ(analysis->session().runCount(), 1u);
+        EXPECT_EQ(QString::fromStdString(analysis->session().run(0).path()),
+                  live ? app.logSavePath : app.logOpenPath);
+        EXPECT_EQ(analysis->session().run(0).data().size(), live ? 7u : 5u);
+        analysis->close();
+    }
 }
 
 TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
