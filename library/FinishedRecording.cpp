@@ -5,7 +5,7 @@
 #include "library/LibraryScan.h"
 #include "library/RunLibrary.h"
 
-AddedRecording addFinishedRecording(const std::string& logPath, const std::string& libraryPath)
+AddedRecording addFinishedRecording(const std::string& logPath, const std::string& libraryPath, int busyTimeoutMs)
 {
     AddedRecording added;
     const std::string library = libraryPath.empty() ? defaultLibraryPath() : libraryPath;
@@ -18,12 +18,12 @@ AddedRecording addFinishedRecording(const std::string& logPath, const std::strin
         return added;
     }
     if (!log.isRun()) {
-        added.notice = "The run in " + path + " was not added to the run library: the log " + log.problem + "."
+        added.notice = "The run in " + path + " was not added to the run library: " + log.problem + "."
                        + (log.verdict == ScannedLog::Verdict::Unreadable ? later : std::string());
         return added;
     }
     try {
-        RunLibrary runs(library, RunLibrary::Access::Write);
+        RunLibrary runs(library, RunLibrary::Access::Write, busyTimeoutMs);
         SqliteTransaction transaction(runs.database());
         runs.record(path, log);
         transaction.commit();
@@ -31,6 +31,9 @@ AddedRecording addFinishedRecording(const std::string& logPath, const std::strin
     } catch (const LibraryError& e) {
         added.notice = "The run in " + path + " was not added to the run library " + e.subject() + ": " + e.reason()
                        + "." + later;
+    } catch (const std::exception& e) {
+        added.notice = "The run in " + path + " was not added to the run library " + library + ": " + e.what() + "."
+                       + later;
     }
     return added;
 }

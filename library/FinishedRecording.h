@@ -16,7 +16,8 @@ struct AddedRecording {
 };
 
 // Reads the finished log at `logPath` and adds it to the library at
-// `libraryPath` (the user's library by default). Safe to call from any thread
-// and beside other programs using the library; may wait up to the library's
-// busy time-out while another program writes it.
-AddedRecording addFinishedRecording(const std::string& logPath, const std::string& libraryPath = {});
+// `libraryPath` (the user's library when empty). Safe to call from any thread
+// and beside other programs using the library; waits up to `busyTimeoutMs`
+// while another program writes it.
+AddedRecording addFinishedRecording(const std::string& logPath, const std::string& libraryPath = {},
+                                    int busyTimeoutMs = 10000);

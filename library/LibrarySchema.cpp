@@ -64,9 +64,21 @@ ALTER TABLE packs ADD COLUMN max_temperature REAL;
 )",
 };
 
+int readVersion(SqliteDatabase& db)
+{
+    return static_cast<int>(db.scalar("PRAGMA user_version"));
+}
+
 void setVersion(SqliteDatabase& db, int version)
 {
     db.exec(("PRAGMA user_version = " + std::to_string(version)).c_str());
+}
+
+void refuseNewer(SqliteDatabase& db, int version)
+{
+    if (version > LibrarySchema::kVersion)
+        throw LibraryError(db.path(), "was written by a newer Trelvane (library version " + std::to_string(version)
+                                          + "; this one knows up to " + std::to_string(LibrarySchema::kVersion) + ")");
 }
 
 } // namespace
@@ -75,18 +87,23 @@ namespace LibrarySchema {
 
 int version(SqliteDatabase& db)
 {
-    return static_cast<int>(db.scalar("PRAGMA user_version"));
+    return readVersion(db);
 }
+
 
 void migrateTo(SqliteDatabase& db, int target)
 {
-    // Read the version inside the transaction: a second program that opened
-    // the file at the same time finds the work done.
+    // A file that needs nothing takes no write lock, so that it opens while
+    // another program writes it.
+    if (const int current = readVersion(db); current >= target) {
+        refuseNewer(db, current);
+        return;
+    }
+    // Read the version again inside the transaction: a second program that
+    // opened the file at the same time finds the work done.
     SqliteTransaction transaction(db);
-    const int from = version(db);
-    if (from > kVersion)
-        throw LibraryError(db.path(), "was written by a newer Trelvane (library version " + std::to_string(from)
-                                          + "; this one knows up to " + std::to_string(kVersion) + ")");
+    const int from = readVersion(db);
+    refuseNewer(db, from);
     for (int v = from + 1; v <= target; ++v) {
         db.exec(kSteps[static_cast<std::size_t>(v - 1)]);
         setVersion(db, v);
