@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "library/LibraryRecorder.h"
 #include "recording/RecordingHost.h"
 #include "recording/SampleHistory.h"
 
@@ -46,6 +47,8 @@ public slots:
     void showOverview();
     void showDetail();
     void openHelp();
+    // The run library's window.
+    void showRuns();
     void showAbout();
     void done(int result) override;
 
@@ -58,6 +61,8 @@ private:
     void replayLogFile();
     void tick();
     void stopAcquisition();
+    // Stops the tick; a recording that was on goes into the run library.
+    void endRecording();
 
     // RecordingHost
     void showCellIndicators(int count) override;
@@ -79,4 +84,5 @@ private:
     std::unique_ptr<MainWindowBridge> bridge_;
     std::unique_ptr<CReceiveThread> thread_;
     QString manualPath_ = defaultManualPath();
+    LibraryRecorder library_;
 };
