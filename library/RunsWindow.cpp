@@ -74,13 +74,11 @@ RunsWindow::RunsWindow(QString libraryPath, QWidget* parent)
     auto* bottom = new QSplitter(Qt::Horizontal, this);
     bottom->addWidget(trend_);
     bottom->addWidget(health_);
-    bottom->setStretchFactor(0, 3);
-    bottom->setStretchFactor(1, 2);
+    bottom->setSizes({620, 480}); // the charts need the room more than the text
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(table_);
     split->addWidget(bottom);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
+    split->setSizes({300, 460});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -12,6 +12,7 @@
 namespace {
 
 const char* const kTitles[] = {"Capacity (mAh)", "Energy (Wh)", "End cell spread (mV)"};
+const char* const kLabelFormats[] = {"%.0f", "%.1f", "%.0f"};
 
 std::optional<double> valueOf(const RunFigures& f, TrendChart::Quantity q)
 {
@@ -57,13 +58,15 @@ void TrendChart::setHistory(const std::vector<PackRun>& runs)
             c->removeAxis(axis);
 
         auto* xAxis = new QValueAxis;
-        xAxis->setTitleText(QStringLiteral("Run of the pack, oldest first"));
+        xAxis->setTitleText(QStringLiteral("Run, oldest first"));
         xAxis->setLabelFormat(QStringLiteral("%d"));
         xAxis->setRange(0.5, std::max<double>(1.5, static_cast<double>(runs.size()) + 0.5));
         xAxis->setTickType(QValueAxis::TicksDynamic);
         xAxis->setTickAnchor(1);
         xAxis->setTickInterval(std::max(1.0, std::ceil(static_cast<double>(runs.size()) / 10.0)));
         auto* yAxis = new QValueAxis;
+        yAxis->setLabelFormat(QString::fromLatin1(kLabelFormats[q]));
+        yAxis->setTickCount(4);
         c->addAxis(xAxis, Qt::AlignBottom);
         c->addAxis(yAxis, Qt::AlignLeft);
 
