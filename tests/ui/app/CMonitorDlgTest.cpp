@@ -11,6 +11,7 @@
 #include "controls/CImageButton.h"
 #include "library/LibraryScan.h"
 #include "library/RunLibrary.h"
+#include "library/RunsWindow.h"
 #include "overview/COverviewPanel.h"
 #include "tests/io/acquisition/PseudoTerminal.h"
 #include "tests/ui/app/FakeDialogServices.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -465,6 +467,23 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
     aboutCloser.stop();
     EXPECT_TRUE(entries.contains(QStringLiteral("&About Trelvane..."))) << entries.join(',').toStdString();
     EXPECT_TRUE(entries.contains(QStringLiteral("Runs..."))) << entries.join(',').toStdString();
+}
+
+TEST_F(MainWindow, RunsOpensTheLibraryInAWindowOfItsOwnThatGoesWhenClosed)
+{
+    prepareReplay("x.tvr", 1);
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit());
+    CMonitorDlg window(app, services);
+    qunsetenv("XDG_DATA_HOME");
+    window.show();
+    window.showRuns();
+    QPointer<RunsWindow> runs = window.findChild<RunsWindow*>();
+    ASSERT_NE(runs, nullptr);
+    EXPECT_TRUE(runs->isWindow());
+    EXPECT_TRUE(runs->isVisible());
+    EXPECT_TRUE(runs->status()->text().contains(dir.filePath("data/trelvane/library.sqlite")));
+    runs->close();
+    EXPECT_TRUE(waitFor([&] { return runs.isNull(); }, 2000));
 }
 
 TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
