@@ -59,6 +59,9 @@ void ContentHash::stripe(const std::uint8_t* bytes)
 
 void ContentHash::add(const void* data, std::size_t size)
 {
+    // Nothing to add may come as a null pointer, which memcpy must never see.
+    if (size == 0)
+        return;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     total_ += size;
     if (pendingSize_ > 0) {
