@@ -3,10 +3,14 @@
 #include "library/LibraryError.h"
 #include "library/SqliteStatement.h"
 
+#include <chrono>
 #include <cstring>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
+
+constexpr std::chrono::milliseconds kBusyPause{20};
 
 std::string seconds(int ms)
 {
@@ -82,9 +86,32 @@ void SqliteDatabase::fail(int code) const
     throw LibraryError(path_, reason + " (" + words + ")");
 }
 
+bool SqliteDatabase::busy(int code)
+{
+    return (code & 0xFF) == SQLITE_BUSY;
+}
+
+void SqliteDatabase::pause() const
+{
+    std::this_thread::sleep_for(kBusyPause);
+}
+
+long long SqliteDatabase::nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool SqliteDatabase::pastTimeOut(long long startMs) const
+{
+    return nowMs() - startMs >= busyTimeoutMs_;
+}
+
 void SqliteDatabase::exec(const char* sql)
 {
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    // Statements run here stand alone (BEGIN, COMMIT, PRAGMA, schema steps),
+    // so running one again after a busy answer is safe.
+    const int rc = retryWhileBusy([&] { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); });
     if (rc != SQLITE_OK)
         fail(rc);
 }

@@ -36,12 +36,40 @@ public:
     // Throws the LibraryError for an SQLite result code.
     [[noreturn]] void fail(int code) const;
 
+    // Runs `attempt` (returning an SQLite result code) again while it answers
+    // busy, until the busy time-out has passed since the first try. SQLite
+    // answers busy at once, without its own wait, in a few cases: a new file
+    // switched to WAL while another program opens it, or the WAL index being
+    // recovered.
+    template <class Attempt>
+    int retryWhileBusy(Attempt&& attempt) const;
+
+private:
+    static bool busy(int code);
+    void pause() const;
+    bool pastTimeOut(long long startMs) const;
+    static long long nowMs();
+
+public:
+
 private:
     std::string path_;
     Mode mode_;
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
 };
+
+template <class Attempt>
+int SqliteDatabase::retryWhileBusy(Attempt&& attempt) const
+{
+    const long long start = nowMs();
+    for (;;) {
+        const int rc = attempt();
+        if (!busy(rc) || pastTimeOut(start))
+            return rc;
+        pause();
+    }
+}
 
 // A write transaction taken at once (BEGIN IMMEDIATE): a second writer waits
 // for the busy time-out instead of failing half-way. Rolled back unless committed.

@@ -52,7 +52,16 @@ SqliteStatement& SqliteStatement::bindNull(int index)
 
 bool SqliteStatement::step()
 {
-    const int rc = sqlite3_step(statement_);
+    // Outside a transaction a statement that found the file busy can simply
+    // run again; inside one, the transaction itself already holds what it needs.
+    const bool alone = sqlite3_get_autocommit(db_.handle()) != 0;
+    const int rc = alone ? db_.retryWhileBusy([&] {
+        const int code = sqlite3_step(statement_);
+        if ((code & 0xFF) == SQLITE_BUSY)
+            sqlite3_reset(statement_);
+        return code;
+    })
+                         : sqlite3_step(statement_);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)

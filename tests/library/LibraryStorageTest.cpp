@@ -115,10 +115,11 @@ TEST(LibraryStorage, AFileThatIsNoDatabaseIsNamedWithWhatToDo)
     }
 }
 
-// A child that holds the library's write lock until told to let go.
+// A child that holds a lock on the library (the write lock by default)
+// until told to let go, or for `holdMs` when that is given.
 class LockHolder {
 public:
-    explicit LockHolder(const std::string& db)
+    explicit LockHolder(const std::string& db, const char* sql = "BEGIN EXCLUSIVE", int holdMs = -1)
     {
         int ready[2];
         int release[2];
@@ -129,16 +130,24 @@ public:
             ::alarm(30);
             sqlite3* raw = nullptr;
             sqlite3_open(db.c_str(), &raw);
-            const bool held = sqlite3_exec(raw, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+            const bool held = sqlite3_exec(raw, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
             const char c = held ? 'y' : 'n';
             (void)!::write(ready[1], &c, 1);
-            char done;
-            (void)!::read(release[0], &done, 1);
+            if (holdMs >= 0) {
+                ::usleep(static_cast<useconds_t>(holdMs) * 1000);
+            } else {
+                char done;
+                (void)!::read(release[0], &done, 1);
+            }
             ::_exit(0);
         }
         ::close(ready[1]);
         ::close(release[0]);
-        release_ = release[1];
+        // A child on a timer lets go by itself and reads nothing: no one to tell.
+        if (holdMs >= 0)
+            ::close(release[1]);
+        else
+            release_ = release[1];
         char c = 0;
         held_ = ::read(ready[0], &c, 1) == 1 && c == 'y';
         ::close(ready[0]);
@@ -186,6 +195,24 @@ TEST(LibraryStorage, ALockedLibraryIsReportedAfterTheWaitAndStillRead)
     const AddedRecording added = addFinishedRecording(dir.file("logs/b.tvr"), db, 300);
     EXPECT_EQ(added.result, AddedRecording::Result::Failed);
     EXPECT_NE(added.notice.find("in use by another program"), std::string::npos) << added.notice;
+}
+
+TEST(LibraryStorage, ANewLibraryOpensWhileAnotherProgramStillWritesIt)
+{
+    // A writer of a file not yet in WAL mode: switching it needs the file to
+    // itself, and SQLite, seeing a possible deadlock, answers busy at once
+    // instead of waiting. Two programs making a new library at once meet this.
+    TempDir dir;
+    const std::string db = dir.file("library.sqlite");
+    rawExec(db, "PRAGMA user_version = 0; CREATE TABLE early (x);");
+    LockHolder writer(db, "BEGIN IMMEDIATE; INSERT INTO early VALUES (1);", 300);
+    ASSERT_TRUE(writer.held());
+    try {
+        RunLibrary library(db, RunLibrary::Access::Write, 5000);
+        EXPECT_EQ(LibrarySchema::version(library.database()), LibrarySchema::kVersion);
+    } catch (const LibraryError& e) {
+        ADD_FAILURE() << e.what();
+    }
 }
 
 // Makes a file read-only even for root (who ignores permissions), with the
