@@ -10,6 +10,7 @@
 #include "charts/CQuantityChart.h"
 #include "controls/CImageButton.h"
 #include "controls/DialogUnits.h"
+#include "library/RunsWindow.h"
 #include "overview/COverviewPanel.h"
 #include "recording/BackgroundReplay.h"
 #include "recording/LogReplay.h"
@@ -80,6 +81,9 @@ CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* paren
     connect(helpButton_, &QPushButton::clicked, this, &CMonitorDlg::openHelp);
     connect(overview_, &COverviewPanel::closeRequested, this, &QDialog::close);
     connect(detail_, &CDetailPanel::closeRequested, this, &QDialog::close);
+    connect(&library_, &LibraryRecorder::notAdded, this, [this](const QString&, const QString& notice) {
+        services_.notify(this, QStringLiteral("The run was not added to the run library"), notice);
+    });
     overviewButton_->setFocus();
 }
 
@@ -198,7 +202,7 @@ void CMonitorDlg::stopAcquisition()
     // A replay still reading stops after its block; its state is not taken.
     replayPoll_.stop();
     replay_.reset();
-    recordingTimer_.stop();
+    endRecording();
     if (thread_) {
         // The thread notices the stop within a read slice; the second wait
         // only guards against destroying a thread that is still running.
@@ -222,7 +226,16 @@ int CMonitorDlg::startRecordingTimer()
 
 void CMonitorDlg::stopRecordingTimer()
 {
+    endRecording();
+}
+
+void CMonitorDlg::endRecording()
+{
+    const bool recording = recordingTimer_.isActive();
     recordingTimer_.stop();
+    // The log holds every tick by now; the library only indexes it.
+    if (recording)
+        library_.add(app_.logSavePath);
 }
 
 void CMonitorDlg::showOverview()
@@ -255,6 +268,11 @@ void CMonitorDlg::openHelp()
         services_.openWithDesktop(manualPath_);
 }
 
+void CMonitorDlg::showRuns()
+{
+    RunsWindow::openWindow(library_.libraryPath(), this);
+}
+
 void CMonitorDlg::showAbout()
 {
     CAboutDlg about(this);
@@ -274,6 +292,7 @@ void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About Trelvane..."), this, &CMonitorDlg::showAbout);
     menu.addAction(QStringLiteral("Analyse log..."), this, &CMonitorDlg::openAnalysis);
+    menu.addAction(QStringLiteral("Runs..."), this, &CMonitorDlg::showRuns);
     menu.exec(event->globalPos());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "library/LibraryRecorder.h"
 #include "recording/RecordingHost.h"
 #include "recording/SampleHistory.h"
 
@@ -51,6 +52,8 @@ public slots:
     void showOverview();
     void showDetail();
     void openHelp();
+    // The run library's window.
+    void showRuns();
     void showAbout();
     // The analysis window on the log being recorded or replayed.
     void openAnalysis();
@@ -68,6 +71,8 @@ private:
     void finishReplay();
     void tick();
     void stopAcquisition();
+    // Stops the tick; a recording that was on goes into the run library.
+    void endRecording();
 
     // RecordingHost
     void showCellIndicators(int count) override;
@@ -92,4 +97,5 @@ private:
     QProgressDialog* replayProgress_ = nullptr;
     QTimer replayPoll_;
     QString manualPath_ = defaultManualPath();
+    LibraryRecorder library_;
 };

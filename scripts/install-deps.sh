@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-liberation2 fontconfig
   xvfb xauth xdotool x11-utils
   libgl1-mesa-dri
+  libsqlite3-dev
   clang-14 libclang-rt-14-dev
   help2man desktop-file-utils appstream
 )

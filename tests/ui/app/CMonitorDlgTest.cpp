@@ -10,6 +10,9 @@
 #include "app/CMonitorDlg.h"
 #include "charts/CDetailPanel.h"
 #include "controls/CImageButton.h"
+#include "library/LibraryScan.h"
+#include "library/RunLibrary.h"
+#include "library/RunsWindow.h"
 #include "overview/COverviewPanel.h"
 #include "tests/io/acquisition/PseudoTerminal.h"
 #include "tests/ui/app/FakeDialogServices.h"
@@ -21,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -293,6 +297,52 @@ TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
     EXPECT_LT(clock.elapsed(), 2000);
 }
 
+TEST_F(MainWindow, AFinishedRecordingGoesIntoTheRunLibraryOrANoticeSaysWhyNot)
+{
+    // The user's library follows XDG_DATA_HOME; one that cannot be made lies inside a file.
+    writeLog(dir.filePath("a-file"), 0);
+    const struct {
+        QString dataHome;
+        bool added;
+    } cases[] = {{dir.filePath("data"), true}, {dir.filePath("a-file"), false}};
+    attachCharger();
+    int n = 0;
+    for (const auto& c : cases) {
+        qputenv("XDG_DATA_HOME", c.dataHome.toLocal8Bit());
+        app.logSavePath = dir.filePath(QStringLiteral("charge%1.tvr").arg(n++));
+        services.notified.clear();
+        services.details.clear();
+        {
+            CMonitorDlg window(app, services);
+            window.show();
+            ASSERT_TRUE(pty.write(frame76(0x81)));
+            QTimer charger;
+            QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+            charger.start(200);
+            ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 5000));
+            charger.stop();
+            ASSERT_TRUE(pty.write(frame76(0x80))); // the charge ends
+            ASSERT_TRUE(waitFor([&] { return visibleBox("Monitor completed") != nullptr; }, 3000));
+            if (!c.added) {
+                EXPECT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 5000));
+                ASSERT_FALSE(services.notified.isEmpty());
+                EXPECT_EQ(services.notified.first(), QStringLiteral("The run was not added to the run library"));
+                EXPECT_TRUE(services.details.first().contains(QStringLiteral("The log file is complete")));
+            }
+            window.close();
+        }
+        qunsetenv("XDG_DATA_HOME");
+        EXPECT_GE(QFileInfo(app.logSavePath).size(), 2 * 64) << "the log is never touched";
+        if (c.added) {
+            RunLibrary library((c.dataHome + QStringLiteral("/trelvane/library.sqlite")).toStdString(),
+                               RunLibrary::Access::Read);
+            ASSERT_EQ(library.runs().size(), 1u);
+            EXPECT_EQ(library.runs().front().path, libraryPathOf(app.logSavePath.toStdString()));
+            EXPECT_TRUE(services.notified.isEmpty());
+        }
+    }
+}
+
 TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
 {
     qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
@@ -400,9 +450,12 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
             menu->close();
             return;
         }
-        QAction* entry = menu->actions().first();
+        QAction* entry = nullptr;
+        for (QAction* action : menu->actions())
+            entry = action->text() == QStringLiteral("&About Trelvane...") ? action : entry;
         menu->close();
-        entry->trigger();
+        if (entry)
+            entry->trigger();
     });
     menuDriver.start(10);
     // On a chart, far from any button: the views pass the request up.
@@ -413,7 +466,7 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
     EXPECT_TRUE(waitFor([&] { return aboutShown; }, 3000));
     menuDriver.stop();
     aboutCloser.stop();
-    EXPECT_EQ(entries, (QStringList{"&About Trelvane...", "Analyse log..."}));
+    EXPECT_EQ(entries, (QStringList{"&About Trelvane...", "Analyse log...", "Runs..."}));
 }
 
 TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
@@ -442,6 +495,23 @@ TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
         EXPECT_EQ(analysis->session().run(0).data().size(), live ? 7u : 5u);
         analysis->close();
     }
+}
+
+TEST_F(MainWindow, RunsOpensTheLibraryInAWindowOfItsOwnThatGoesWhenClosed)
+{
+    prepareReplay("x.tvr", 1);
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit());
+    CMonitorDlg window(app, services);
+    qunsetenv("XDG_DATA_HOME");
+    window.show();
+    window.showRuns();
+    QPointer<RunsWindow> runs = window.findChild<RunsWindow*>();
+    ASSERT_NE(runs, nullptr);
+    EXPECT_TRUE(runs->isWindow());
+    EXPECT_TRUE(runs->isVisible());
+    EXPECT_TRUE(runs->status()->text().contains(dir.filePath("data/trelvane/library.sqlite")));
+    runs->close();
+    EXPECT_TRUE(waitFor([&] { return runs.isNull(); }, 2000));
 }
 
 TEST_F(MainWindow, ExitButtonsOfBothViewsCloseTheWindow)
