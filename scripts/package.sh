@@ -79,6 +79,8 @@ contents="$out/contents.txt"
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' > "$contents"
 expected=(
   /usr/bin/trelvane /usr/bin/trelvane-log /usr/bin/trelvane-dump /usr/bin/trelvane-charger-sim
+  /usr/bin/trelvane-record /usr/bin/trelvane-doctor /usr/bin/trelvane-library
+  /usr/share/doc/trelvane/examples/trelvane-record.service
   /usr/share/doc/trelvane/MANUAL.pdf /usr/share/doc/trelvane/README.Debian
   /usr/share/doc/trelvane/copyright /usr/share/doc/trelvane/changelog.Debian.gz
   /usr/share/applications/io.github.trelvane.Trelvane.desktop
@@ -135,7 +137,7 @@ perl -e 'for my $s (1..3) { print pack("f<4 l< f<8 l<3", 0, 12.5, 2.0, 25, 10 * 
 info="$(/usr/bin/trelvane-log info "$log")"
 echo "$info" | head -n 4
 grep -qx 'records: 3' <<<"$info" && grep -qx 'stamps: 1 to 3' <<<"$info" || fail "trelvane-log info read the log wrongly"
-for program in trelvane-dump trelvane-charger-sim trelvane-log; do
+for program in trelvane-dump trelvane-charger-sim trelvane-log trelvane-record trelvane-doctor trelvane-library; do
   "/usr/bin/$program" --version
 done
 

@@ -61,6 +61,9 @@ std::optional<RecordSettings> parseRecordSettings(int argc, const char* const* a
     line.option("give-up", 0, "S", "with --reconnect: end the charge when the line stays lost S seconds "
                                    "(default: wait for ever)");
     line.option("status-every", 0, "S", "print the status line every S seconds (default 1)");
+    line.option("library", 0, "FILE", "add every finished charge to this run library instead of the user's "
+                                      "($XDG_DATA_HOME/trelvane/library.sqlite)");
+    line.flag("no-library", 0, "do not add finished charges to the run library");
     if (!line.parse(argc, argv)) {
         *exitCode = line.exitCode();
         return std::nullopt;
@@ -79,6 +82,8 @@ std::optional<RecordSettings> parseRecordSettings(int argc, const char* const* a
     settings.logPath = line.value("log");
     settings.splitDir = line.value("split");
     settings.overwrite = line.isSet("overwrite");
+    settings.addToLibrary = !line.isSet("no-library");
+    settings.libraryPath = line.value("library");
     settings.statusEverySeconds = static_cast<int>(*statusEvery);
     settings.session.join = line.isSet("join");
     settings.session.reconnect = line.isSet("reconnect");
@@ -98,6 +103,8 @@ std::optional<RecordSettings> parseRecordSettings(int argc, const char* const* a
         problem = "--overwrite goes with --log";
     else if (line.isSet("give-up") && !settings.session.reconnect)
         problem = "--give-up goes with --reconnect";
+    else if (line.isSet("library") && line.isSet("no-library"))
+        problem = "--library and --no-library exclude each other";
     if (problem != nullptr) {
         *exitCode = line.usageError(problem);
         return std::nullopt;

@@ -14,6 +14,8 @@ struct RecordSettings {
     std::string logPath;     // one charge into this file, or
     std::string splitDir;    // every charge into a new file here
     bool overwrite = false;
+    bool addToLibrary = true; // every finished charge goes into the run library
+    std::string libraryPath;  // "" for the user's library
     int statusEverySeconds = 1;
     RecorderSession::Options session;
 

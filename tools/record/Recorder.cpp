@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Printable.h"
 
+#include "library/FinishedRecording.h"
 #include "recorder/ChargeFiles.h"
 #include "recorder/StatusLine.h"
 #include "recording/LogCsv.h"
@@ -115,6 +116,20 @@ void Recorder::closeCharge()
     if (settings_.session.split && written_ == 0 && lost_ == 0 && ::unlink(chargePath_.c_str()) == 0)
         line += " (no record: the empty file is removed)";
     console_.event(line);
+    addToLibrary();
+}
+
+void Recorder::addToLibrary()
+{
+    if (!settings_.addToLibrary || written_ == 0)
+        return;
+    // The log is complete on disk; the library only indexes it, so a failure
+    // here costs nothing recorded and leaves the exit status alone.
+    const AddedRecording added = addFinishedRecording(chargePath_, settings_.libraryPath, kLibraryWaitMs);
+    if (added.result == AddedRecording::Result::Added)
+        console_.event("added to the run library");
+    else if (added.result == AddedRecording::Result::Failed)
+        cli::report(kRecordTool, added.notice);
 }
 
 void Recorder::tick()

@@ -57,8 +57,13 @@ private:
 
     void tick();
     void closeCharge();
+    void addToLibrary();
     void sessionFinished();
     std::string stampText() const;
+
+    // How long a finished charge waits for a library another program is writing:
+    // the next charge may be starting meanwhile.
+    static constexpr int kLibraryWaitMs = 2000;
 
     RecordSettings settings_;
     RecorderConsole& console_;

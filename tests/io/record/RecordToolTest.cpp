@@ -1,8 +1,9 @@
 // trelvane-record run as a program against the charger simulator on
 // pseudo-terminals: joining a charge under way, a charge kept open across an
 // unplug with the outage as a gap in the stamps, three charges split into
-// three new files, a clean stop on SIGTERM, a device that is gone for good,
-// and the command lines and ports it refuses.
+// three new files (each added to the run library), a clean stop on SIGTERM
+// (a library that cannot be written costs no record), a device that is gone
+// for good, and the command lines and ports it refuses.
 #include "io/tools/ChargerSimulator.h"
 
 #include <QDir>
@@ -23,6 +24,8 @@ protected:
         ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("ports")));
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert(QStringLiteral("TRELVANE_PORTS_DIR"), ports());
+        // Finished charges go into the user's run library: never the real one.
+        env_.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
     }
 
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -143,7 +146,8 @@ TEST_F(RecordTool, SplitPutsEveryChargeIntoANewFileNamedByItsStart)
         file.write(QByteArray(128, 'k'));
     }
     // The adapter is unplugged between charges: --reconnect follows it.
-    ASSERT_TRUE(startRecorder({"--split", charges, "--reconnect"}));
+    const QString library = path(QStringLiteral("runs.sqlite"));
+    ASSERT_TRUE(startRecorder({"--split", charges, "--reconnect", "--library", library}));
     std::vector<std::vector<MeasurementRecord>> sent;
     for (int charge = 1; charge <= 3; ++charge) {
         SCOPED_TRACE(::testing::Message() << "charge " << charge);
@@ -169,6 +173,14 @@ TEST_F(RecordTool, SplitPutsEveryChargeIntoANewFileNamedByItsStart)
         expectWholeCharge(records, sent[static_cast<std::size_t>(i)]); // in the order of their starts
     }
     EXPECT_EQ(QFileInfo(keep).size(), 128);
+
+    // Every finished charge was added to the library as it ended.
+    EXPECT_EQ(recorder_.output().count(QStringLiteral("added to the run library")), 3) << said();
+    ToolProcess list;
+    ASSERT_TRUE(list.start(QStringLiteral("trelvane-library"), {"list", "--csv", "--library", library}, env_));
+    EXPECT_EQ(list.waitForExit(10000), 0) << said(list);
+    for (const QString& file : files)
+        EXPECT_TRUE(list.output().contains(file)) << file.toStdString() << said(list);
 }
 
 TEST_F(RecordTool, SigtermLosesNoCompletedRecord)
@@ -176,10 +188,13 @@ TEST_F(RecordTool, SigtermLosesNoCompletedRecord)
     const QString log = path(QStringLiteral("stopped.tvr"));
     ChargerSimulator sim;
     ASSERT_TRUE(startSimulator(sim, {"--seconds", "60"}, "long.csv"));
-    ASSERT_TRUE(startRecorder({"--log", log}));
+    // A library inside a file cannot be made: it is told, and costs no record.
+    const QString library = log + QStringLiteral("/runs.sqlite");
+    ASSERT_TRUE(startRecorder({"--log", log, "--library", library}));
     ASSERT_TRUE(waitFor([&] { return readLog(log).size() >= 3; }, 20000)) << said();
     recorder_.signal(SIGTERM);
     EXPECT_EQ(recorder_.waitForExit(5000), 1) << said();
+    EXPECT_TRUE(recorder_.errors().contains("was not added to the run library")) << said();
 
     qint64 size = -1;
     const std::vector<MeasurementRecord> records = readLog(log, &size);
