@@ -10,8 +10,13 @@ int main(int argc, char** argv)
         "Keeps a library of recorded runs (.tvr logs) with their figures, groups them by pack,\n"
         "and shows how a pack changes over its runs. The logs are never changed.",
         "Every command takes --library FILE and --wait SECONDS (see COMMAND --help).\n"
-        "Exit status: 0 done, 1 the library or a log could not be read or written (scan: some\n"
-        "logs were not added; the others were), 2 bad command line, 3 check found warnings.");
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  the library or a log could not be read or written (scan: some logs were\n"
+        "     not added; the others were)\n"
+        "  2  the command line is wrong\n"
+        "  3  check found warnings");
     commands.add("scan", "FOLDER|FILE...", "add new logs, find moved ones again, report broken ones", runScan);
     commands.add("list", "[--pack NAME] [--csv]", "the runs with their figures, oldest first", runList);
     commands.add("pack", "add|rename|assign|notes|set|list ...", "name packs and assign runs to them", runPack);
