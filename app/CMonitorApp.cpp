@@ -16,7 +16,7 @@ QString CMonitorApp::usage()
 {
     return QStringLiteral(
         "Usage: trelvane [options] [FILE.tvr]\n"
-        "       trelvane --analyse FILE.tvr [MORE.tvr ...]\n"
+        "  or:  trelvane --analyse FILE.tvr [MORE.tvr ...]\n"
         "Monitors, records and replays the charges of a hobby battery charger.\n"
         "\n"
         "Without FILE, Trelvane starts with its control dialog: choose the charger's port and\n"

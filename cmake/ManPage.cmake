@@ -9,7 +9,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "${NAME} --help ended with ${status}: ${errors}")
 endif()
 
-string(REGEX REPLACE "^Usage:[^\n]*\n+" "" about "${help}")
+# Further usage lines ("  or:  ...") belong to the synopsis too.
+string(REGEX REPLACE "^Usage:[^\n]*\n([ \t][^\n]*\n)*\n*" "" about "${help}")
 string(FIND "${about}" "\n\n" end)
 if(end GREATER 0)
   string(SUBSTRING "${about}" 0 ${end} about)
