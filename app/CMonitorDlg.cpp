@@ -25,6 +25,11 @@ namespace {
 
 const QRect kViewGeometry(0, 20, 1024, 700);
 
+QString decoded(const std::string& text)
+{
+    return QFile::decodeName(text.c_str());
+}
+
 } // namespace
 
 CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* parent)
@@ -222,4 +227,9 @@ void CMonitorDlg::logWriteFailed(const std::string& path, const std::string& rea
 
 void CMonitorDlg::logWriteRecovered(const std::string&)
 {
+}
+
+void CMonitorDlg::logFileReplaced(const LogFileChange& change)
+{
+    services_.notify(this, decoded(change.headline()), decoded(change.consequence()));
 }

@@ -65,6 +65,7 @@ private:
     void invalidate(View view) override;
     void logWriteFailed(const std::string& path, const std::string& reason) override;
     void logWriteRecovered(const std::string& path) override;
+    void logFileReplaced(const LogFileChange& change) override;
 
     AppState& app_;
     DialogServices& services_;

@@ -60,6 +60,8 @@ void RecordingTick::tick()
 void RecordingTick::logSnapshot(const MeasurementRecord& record, RecordingHost& host)
 {
     const std::string reason = log_.append(record);
+    if (log_.change())
+        host.logFileReplaced(*log_.change());
     if (!reason.empty()) {
         if (!failing_)
             host.logWriteFailed(log_.path(), reason);

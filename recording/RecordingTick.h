@@ -15,7 +15,8 @@ public:
     void tick();
 
 private:
-    // Appends the snapshot; tells the host once when logging starts failing and once when it recovers.
+    // Appends the snapshot; tells the host once when logging starts failing and
+    // once when it recovers, and whenever the records move to a new file.
     void logSnapshot(const MeasurementRecord& record, RecordingHost& host);
 
     SampleHistory& history_;
