@@ -43,6 +43,7 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history)
     std::int64_t n = 0;
     for (std::size_t count; (count = reader.next()) > 0;) {
         for (std::size_t i = 0; i < count; ++i) {
+            report.check.take(reader.at(i));
             if (++n == 1)
                 history.initRanges(reader.at(i));
             else
@@ -51,6 +52,7 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history)
     }
     report.records = n;
     report.trailingBytes = reader.trailingBytes();
+    report.check.finish(report.trailingBytes);
     if (!reader.error().empty()) {
         report.error = reader.error();
         return report;

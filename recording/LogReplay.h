@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/LogFileCheck.h"
 #include "recording/SampleHistory.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@ struct ReplayReport {
     std::int64_t records = 0;       // whole 64-byte records
     int trailingBytes = 0;          // a fragment shorter than a record at the end, ignored
     std::int64_t ignoredSelections = 0; // selected records that did not fit the history
+    LogFileCheck check;             // whether the file looks like one recording, and if not why
 };
 
 // Replays the log file at `path` into the history (two sequential passes:

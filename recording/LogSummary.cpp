@@ -42,10 +42,7 @@ void LogSummary::take(const MeasurementRecord& record)
     if (records_ == 1)
         firstStamp_ = record.elapsedSeconds;
     lastStamp_ = record.elapsedSeconds;
-    if (firstGapPosition_ == 0 && record.elapsedSeconds != records_) {
-        firstGapPosition_ = records_;
-        firstGapStamp_ = record.elapsedSeconds;
-    }
+    check_.take(record);
     extents_[0].take(record.voltage);
     extents_[1].take(record.current);
     extents_[2].take(record.capacity);
@@ -66,6 +63,7 @@ bool LogSummary::read(const std::string& path)
             take(reader.at(i));
     }
     trailingBytes_ = reader.trailingBytes();
+    check_.finish(trailingBytes_);
     if (!reader.error().empty()) {
         error_ = reader.error();
         return false;
