@@ -17,6 +17,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -136,6 +137,23 @@ void CMonitorDlg::stopRecordingTimer()
     recordingTimer_.stop();
 }
 
+void CMonitorDlg::closeAtAcquisitionRequest()
+{
+    acquisitionEnding_ = true;
+    close();
+}
+
+void CMonitorDlg::awaitAcquisitionEnd()
+{
+    if (acquisitionEnding_ && thread_) {
+        QEventLoop loop;
+        connect(thread_.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        if (!thread_->isFinished())
+            loop.exec();
+    }
+    stopAcquisition();
+}
+
 void CMonitorDlg::showOverview()
 {
     overview_->setGeometry(kViewGeometry);
@@ -182,15 +200,20 @@ void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
 
 void CMonitorDlg::closeEvent(QCloseEvent* event)
 {
-    stopAcquisition();
+    if (!acquisitionEnding_)
+        stopAcquisition();
     QDialog::closeEvent(event);
 }
 
 void CMonitorDlg::done(int result)
 {
-    // Every way out (Esc, Exit buttons, the close box, the thread's close
-    // request) stops the thread before the window and the state it uses go.
-    stopAcquisition();
+    // Every way out the user takes (Esc, Exit buttons, the close box) stops
+    // the thread before the window and the state it uses go, and so skips
+    // its "exit". The thread's own close request leaves it to say "exit" and
+    // end by itself (awaitAcquisitionEnd); the recording timer never ran then.
+    recordingTimer_.stop();
+    if (!acquisitionEnding_)
+        stopAcquisition();
     QDialog::done(result);
 }
 

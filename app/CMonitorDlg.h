@@ -37,6 +37,12 @@ public:
     // What the acquisition thread asks for, run on the user-interface thread.
     int startRecordingTimer();
     void stopRecordingTimer();
+    // The thread's close request (its port could not be opened): the window
+    // closes, but the thread is left to finish its exit step, which says "exit".
+    void closeAtAcquisitionRequest();
+    // After a close the thread asked for: waits, with events running, until
+    // the thread has ended (its "exit" box closed). At once after any other close.
+    void awaitAcquisitionEnd();
 
     // Help opens MANUAL.pdf beside the program.
     static QString defaultManualPath();
@@ -79,5 +85,6 @@ private:
     std::unique_ptr<RecordingTick> tick_;
     std::unique_ptr<MainWindowBridge> bridge_;
     std::unique_ptr<CReceiveThread> thread_;
+    bool acquisitionEnding_ = false; // closed at the thread's request; it ends by itself
     QString manualPath_ = defaultManualPath();
 };

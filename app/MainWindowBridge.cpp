@@ -42,7 +42,7 @@ void MainWindowBridge::showMessage(const QString& text, const QString& detail)
 
 void MainWindowBridge::requestClose()
 {
-    call_.call([this] { window_.close(); });
+    call_.call([this] { window_.closeAtAcquisitionRequest(); });
 }
 
 void MainWindowBridge::beep()

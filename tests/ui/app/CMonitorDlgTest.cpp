@@ -1,7 +1,8 @@
 // The main window: the two views and their swap, replay without a thread,
-// live monitoring with exactly one thread that records through the tick,
-// the thread's failure path closing the window, Help and About, and a close
-// from any state ending promptly.
+// live monitoring with exactly one thread that records through the tick, the
+// thread's failure path closing the window and then saying "exit" (and no
+// other close saying it), Help and About, and a close from any state ending
+// promptly.
 #include "acquisition/CReceiveThread.h"
 #include "acquisition/MeasurementRecord.h"
 #include "app/AppState.h"
@@ -292,7 +293,7 @@ TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
     EXPECT_LT(clock.elapsed(), 2000);
 }
 
-TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
+TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedClosesTheWindowThenSaysExit)
 {
     qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
     app.words.portIndex = 12; // COM15: nothing there
@@ -303,9 +304,47 @@ TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
     QMessageBox* box = nullptr;
     ASSERT_TRUE(waitFor([&] { return (box = visibleBox("USB device open failed,software will exit!")) != nullptr; }, 3000));
     EXPECT_FALSE(box->informativeText().isEmpty());
+    EXPECT_EQ(visibleBox("exit"), nullptr);
     box->accept();
     ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 3000));
     EXPECT_EQ(window.result(), QDialog::Rejected);
+
+    // Then, with the main window closed, the thread's exit step.
+    QMessageBox* exitBox = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (exitBox = visibleBox("exit")) != nullptr; }, 3000))
+        << "no \"exit\" after the window closed";
+    EXPECT_FALSE(window.isVisible());
+    exitBox->accept();
+    QElapsedTimer clock;
+    clock.start();
+    window.awaitAcquisitionEnd();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+}
+
+TEST_F(MainWindow, ClosingItDuringMonitoringNeverSaysExit)
+{
+    const struct {
+        const char* how;
+        std::function<void(CMonitorDlg&)> close;
+    } ways[] = {
+        {"close box", [](CMonitorDlg& w) { w.close(); }},
+        {"Esc", [](CMonitorDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"Exit on the overview", [](CMonitorDlg& w) { QTest::mouseClick(w.overview()->exitButton(), Qt::LeftButton, {}, QPoint(5, 5)); }},
+    };
+    attachCharger();
+    for (const auto& way : ways) {
+        app.logSavePath = dir.filePath("run.tvr");
+        CMonitorDlg window(app, services);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(window.acquisitionThread() && window.acquisitionThread()->isRunning()) << way.how;
+        way.close(window);
+        EXPECT_FALSE(window.isVisible()) << way.how;
+        window.awaitAcquisitionEnd();
+        EXPECT_EQ(window.acquisitionThread(), nullptr) << way.how;
+        EXPECT_TRUE(holdsWhileProcessing([] { return visibleBox("exit") == nullptr; }, 300)) << way.how;
+    }
 }
 
 TEST_F(MainWindow, ClosedBeforeTheThreadsCloseRequestArrivesEndsOnceWithoutFurtherBoxes)
