@@ -21,10 +21,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPainter>
+#include <QRegion>
 
 namespace {
 
 const QRect kViewGeometry(0, 20, 1024, 700);
+// The window's 1024 x 750 is an outer size, caption included: the client area
+// is 1024 x 720, and the views fill it from y = 20 to the bottom edge.
+constexpr QSize kClientSize(1024, 720);
+// Shown where a maximised window is larger than its content: the dark field
+// of the views' backgrounds.
+const QColor kSpareAreaColour(57, 54, 51);
 
 QString decoded(const std::string& text)
 {
@@ -46,7 +54,10 @@ CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* paren
     QFont dialogFont(QStringLiteral("Arial"));
     dialogFont.setPointSize(8);
     setFont(dialogFont);
-    setFixedSize(1024, 750);
+    // Not a fixed size: minimum = maximum would leave a window manager no
+    // way to maximise it. Maximised, nothing moves or resizes.
+    setMinimumSize(kClientSize);
+    resize(kClientSize);
     move(0, 0);
 
     overviewButton_ = new CImageButton(QStringLiteral("Overview"), this);
@@ -215,6 +226,14 @@ void CMonitorDlg::done(int result)
     if (!acquisitionEnding_)
         stopAcquisition();
     QDialog::done(result);
+}
+
+void CMonitorDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRegion spare = QRegion(rect()) - QRegion(QRect(QPoint(0, 0), kClientSize));
+    for (const QRect& area : spare)
+        painter.fillRect(area, kSpareAreaColour);
 }
 
 void CMonitorDlg::showCellIndicators(int count)

@@ -21,7 +21,7 @@
 
 class DesktopSession : public ::testing::Test {
 protected:
-    static constexpr QSize kMainWindowSize{1024, 750};
+    static constexpr QSize kMainWindowSize{1024, 720}; // its client area
     static constexpr QSize kControlDialogSize{580, 334};
     static constexpr QPoint kViewOrigin{0, 20}; // the views inside the main window
 

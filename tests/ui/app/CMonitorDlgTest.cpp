@@ -1,4 +1,5 @@
-// The main window: the two views and their swap, replay without a thread,
+// The main window: its 1024 x 720 client area filled by the views, maximising
+// with nothing moved, the two views and their swap, replay without a thread,
 // live monitoring with exactly one thread that records through the tick, the
 // thread's failure path closing the window and then saying "exit" (and no
 // other close saying it), Help and About, and a close from any state ending
@@ -18,6 +19,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -150,7 +152,7 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     prepareReplay("none.tvr", 0);
     CMonitorDlg window(app, services);
     window.show();
-    EXPECT_EQ(window.size(), QSize(1024, 750));
+    EXPECT_EQ(window.size(), QSize(1024, 720));
     EXPECT_EQ(window.windowTitle(), "Trelvane");
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -166,6 +168,44 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     click(window.overviewButton());
     EXPECT_TRUE(window.overview()->isVisible());
     EXPECT_FALSE(window.detail()->isVisible());
+}
+
+TEST_F(MainWindow, ViewsReachTheBottomEdgeOfTheClientArea)
+{
+    prepareReplay("ten.tvr", 10);
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage shot = window.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(1024, 720));
+    // The window's last row is the overview's last row: no band of plain colour under the views.
+    const QImage view = window.overview()->grab().toImage();
+    for (int x : {0, 300, 512, 900, 1023})
+        EXPECT_EQ(shot.pixel(x, 719), view.pixel(x, 699)) << "x " << x;
+}
+
+TEST_F(MainWindow, MaximisedNothingMovesAndTheRestShowsTheDarkField)
+{
+    prepareReplay("ten.tvr", 10);
+    CMonitorDlg window(app, services);
+    window.show();
+    // A window manager offers to maximise only a window whose size is not pinned.
+    EXPECT_EQ(window.minimumSize(), QSize(1024, 720));
+    EXPECT_GT(window.maximumSize().width(), 1024);
+    EXPECT_GT(window.maximumSize().height(), 720);
+    const QImage before = window.grab().toImage();
+
+    window.resize(1400, 1000); // what maximising on a larger screen does
+    ASSERT_EQ(window.size(), QSize(1400, 1000));
+    EXPECT_EQ(window.overview()->geometry(), QRect(0, 20, 1024, 700));
+    EXPECT_EQ(window.detail()->geometry(), QRect(0, 20, 1024, 700));
+    EXPECT_EQ(window.helpButton()->geometry(), QRect(163, 0, 84, 21));
+    const QImage after = window.grab().toImage();
+    for (QPoint p : {QPoint(0, 0), QPoint(200, 10), QPoint(1023, 5), QPoint(500, 400), QPoint(1023, 719)})
+        EXPECT_EQ(after.pixel(p), before.pixel(p)) << "moved at " << p.x() << "," << p.y();
+    const QRgb dark = qRgb(57, 54, 51);
+    for (QPoint p : {QPoint(1024, 0), QPoint(1300, 500), QPoint(0, 720), QPoint(700, 900), QPoint(1399, 999)})
+        EXPECT_EQ(after.pixel(p), dark) << "at " << p.x() << "," << p.y();
 }
 
 TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
