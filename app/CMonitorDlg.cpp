@@ -110,11 +110,20 @@ void CMonitorDlg::startLiveMonitoring()
 void CMonitorDlg::replayLogFile()
 {
     const ReplayReport report = readLogFile(QFile::encodeName(app_.logOpenPath).toStdString(), history_);
+    QString text;
+    QString detail;
     if (!report.opened) {
-        // Shown once the window is up; the charts stay empty.
-        const QString text = QStringLiteral("Cannot open log file \"%1\"").arg(app_.logOpenPath);
-        const QString reason = QString::fromStdString(report.error);
-        QMetaObject::invokeMethod(this, [this, text, reason] { services_.notify(this, text, reason); },
+        // The charts stay empty.
+        text = QStringLiteral("Cannot open log file \"%1\"").arg(app_.logOpenPath);
+        detail = QString::fromStdString(report.error);
+    } else if (!report.check.looksLikeRecording()) {
+        // Logs have no header, so such a file is not refused: it is shown as it stands.
+        text = QStringLiteral("The log file \"%1\" does not look like one recording").arg(app_.logOpenPath);
+        detail = decoded(report.check.describe()) + QStringLiteral("\nIts records are shown as they are.");
+    }
+    // Shown once the window is up.
+    if (!text.isEmpty()) {
+        QMetaObject::invokeMethod(this, [this, text, detail] { services_.notify(this, text, detail); },
                                   Qt::QueuedConnection);
     }
 }

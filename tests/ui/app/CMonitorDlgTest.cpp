@@ -1,9 +1,10 @@
 // The main window: its 1024 x 720 client area filled by the views, maximising
-// with nothing moved, the two views and their swap, replay without a thread,
-// live monitoring with exactly one thread that records through the tick, the
-// thread's failure path closing the window and then saying "exit" (and no
-// other close saying it), Help and About, and a close from any state ending
-// promptly.
+// with nothing moved, the two views and their swap, replay without a thread
+// and its notice for a file that does not look like a recording, live
+// monitoring with exactly one thread that records through the tick, a log
+// replaced under the run, the thread's failure path closing the window and
+// then saying "exit" (and no other close saying it), Help and About, and a
+// close from any state ending promptly.
 #include "acquisition/CReceiveThread.h"
 #include "acquisition/MeasurementRecord.h"
 #include "app/AppState.h"
@@ -208,6 +209,64 @@ TEST_F(MainWindow, MaximisedNothingMovesAndTheRestShowsTheDarkField)
         EXPECT_EQ(after.pixel(p), dark) << "at " << p.x() << "," << p.y();
 }
 
+struct OddReplay {
+    const char* name;
+    QByteArray bytes;
+    const char* detailSays; // nullptr: no notice
+};
+
+void PrintTo(const OddReplay& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+QByteArray recordBytes(int stamp)
+{
+    MeasurementRecord r;
+    r.elapsedSeconds = stamp;
+    r.voltage = 12.0f;
+    const RecordBytes bytes = toBytes(r);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+class MainWindowReplayNotice : public MainWindow, public ::testing::WithParamInterface<OddReplay> {};
+
+TEST_P(MainWindowReplayNotice, SaysOnceWhatIsOddAndStillReplays)
+{
+    const OddReplay& c = GetParam();
+    prepareReplay("odd.tvr", -1);
+    QFile file(app.logOpenPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.bytes);
+    file.close();
+
+    CMonitorDlg window(app, services);
+    window.show();
+    if (c.detailSays == nullptr) {
+        EXPECT_TRUE(holdsWhileProcessing([&] { return services.notified.isEmpty(); }, 300));
+        return;
+    }
+    ASSERT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 2000));
+    EXPECT_TRUE(holdsWhileProcessing([&] { return services.notified.size() == 1; }, 200));
+    EXPECT_EQ(services.notified.first(),
+              QStringLiteral("The log file \"%1\" does not look like one recording").arg(app.logOpenPath));
+    EXPECT_TRUE(services.details.first().contains(QString::fromUtf8(c.detailSays))) << services.details.first().toStdString();
+    EXPECT_EQ(app.chart.historyCount, static_cast<int>(c.bytes.size() / 64)) << "not replayed as it stands";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MainWindowReplayNotice,
+    ::testing::Values(
+        OddReplay{"Recording", recordBytes(1) + recordBytes(2) + recordBytes(3), nullptr},
+        OddReplay{"EmptyAsStartLeavesIt", QByteArray(), nullptr},
+        OddReplay{"SixtyThreeBytes", QByteArray(63, '\x42'), "a fragment of 63 bytes after 0 whole records"},
+        // A picture renamed .tvr: its bytes read as wild stamps.
+        OddReplay{"Picture", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(120, '\xC7'),
+                  "Record 1 is stamped -943208505 where a recording has 1."},
+        OddReplay{"GapInTheStamps", recordBytes(1) + recordBytes(2) + recordBytes(5),
+                  "Record 3 is stamped 5 where a recording has 3."}),
+    [](const ::testing::TestParamInfo<OddReplay>& info) { return std::string(info.param.name); });
+
 TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
 {
     prepareReplay("x.tvr", 1);
@@ -385,6 +444,27 @@ TEST_F(MainWindow, ClosingItDuringMonitoringNeverSaysExit)
         EXPECT_EQ(window.acquisitionThread(), nullptr) << way.how;
         EXPECT_TRUE(holdsWhileProcessing([] { return visibleBox("exit") == nullptr; }, 300)) << way.how;
     }
+}
+
+TEST_F(MainWindow, LogDeletedDuringTheRecordingIsToldOnceAndRecordingGoesOn)
+{
+    attachCharger();
+    app.logSavePath = dir.filePath("live.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(pty.write(frame76(0x81)));
+    QTimer charger;
+    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+    charger.start(200);
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
+    ASSERT_TRUE(QFile::remove(app.logSavePath));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 4000));
+
+    ASSERT_EQ(services.notified.size(), 1);
+    EXPECT_EQ(services.notified.first(),
+              QStringLiteral("The log file \"%1\" was moved or deleted during the recording").arg(app.logSavePath));
+    EXPECT_TRUE(services.details.first().contains(app.logSavePath));
+    window.close();
 }
 
 TEST_F(MainWindow, ClosedBeforeTheThreadsCloseRequestArrivesEndsOnceWithoutFurtherBoxes)
