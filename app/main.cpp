@@ -1,4 +1,5 @@
 #include "app/CMonitorApp.h"
+#include "recording/LogFile.h"
 
 #include <QApplication>
 
@@ -7,6 +8,9 @@
 
 int main(int argc, char** argv)
 {
+    // Under a file-size limit a log append then fails and is reported instead
+    // of the signal ending the program with the recorded charge.
+    ignoreFileSizeSignal();
     // Answer --help before a display is needed.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
