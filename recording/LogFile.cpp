@@ -111,6 +111,17 @@ std::string quoted(const std::string& path)
     return "\"" + path + "\"";
 }
 
+LogAppender::Identity identityOf(const struct stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<unsigned>(st.st_mode & S_IFMT)};
+}
+
+std::int64_t sizeOf(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 } // namespace
 
 void ignoreFileSizeSignal()
@@ -171,8 +182,10 @@ LogAppender::LogAppender(std::string path) : path_(std::move(path))
         if (!target.empty())
             path_ = target;
     }
-    if (::stat(path_.c_str(), &st) == 0)
-        identity_ = Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    if (::stat(path_.c_str(), &st) == 0) {
+        identity_ = identityOf(st);
+        size_ = sizeOf(st);
+    }
 }
 
 std::string LogAppender::append(const MeasurementRecord& record)
@@ -207,6 +220,8 @@ std::string LogAppender::append(const MeasurementRecord& record)
             rc = ::ftruncate(fd, before.st_size);
         } while (rc != 0 && errno == EINTR);
     }
+    struct stat after {};
+    size_ = ::fstat(fd, &after) == 0 ? sizeOf(after) : -1;
     // The data are on stable storage once synced; close() has nothing to add.
     ::close(fd);
     return error == 0 ? std::string{} : reasonOf(error);
@@ -228,16 +243,11 @@ int LogAppender::openForAppend(std::int32_t second, int& error)
 
     const int fd = openRetrying(path_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW);
     if (fd >= 0) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            error = errno;
-            ::close(fd);
-            return -1;
+        if (!identity_) {
+            adopt(fd, path_); // nothing was there at the start: this is the log now
+            directorySyncPending_ = false;
         }
-        const Identity found{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-        if (!identity_)
-            identity_ = found; // nothing was there at the start: this is the log now
-        if (*identity_ == found)
+        if (isTheLog(fd))
             return fd;
         ::close(fd);
         return moveBeside(Cause::ReplacedByOtherFile);
@@ -245,7 +255,12 @@ int LogAppender::openForAppend(std::int32_t second, int& error)
     if (errno == ELOOP)
         return moveBeside(Cause::ReplacedByLink);
     if (errno != ENOENT) {
+        // Something else at the path that cannot be opened (a directory, a
+        // FIFO without a reader, a file one may not write) is not the log either.
         error = errno;
+        struct stat st {};
+        if (identity_ && ::lstat(path_.c_str(), &st) == 0 && identityOf(st) != *identity_)
+            return moveBeside(Cause::ReplacedByOtherFile);
         return -1;
     }
     const bool existed = identity_.has_value();
@@ -290,8 +305,19 @@ int LogAppender::createBeside(int& error, std::string& madePath)
 void LogAppender::adopt(int fd, const std::string& path)
 {
     struct stat st {};
-    if (::fstat(fd, &st) == 0)
-        identity_ = Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    if (::fstat(fd, &st) == 0) {
+        identity_ = identityOf(st);
+        size_ = sizeOf(st);
+    }
     path_ = path;
     directorySyncPending_ = true;
+}
+
+bool LogAppender::isTheLog(int fd) const
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !identity_ || identityOf(st) != *identity_)
+        return false;
+    // Bytes the appends did not put there: another file on a reused inode, or another writer.
+    return size_ < 0 || sizeOf(st) == size_;
 }

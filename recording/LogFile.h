@@ -39,13 +39,14 @@ struct LogFileChange {
 // them to stable storage and closes it. A short write is cut back to the last
 // whole record, so the file always holds whole records.
 //
-// The appender remembers which file (device and inode) the path named when it
-// was made, right after "start" created it; a path that was a symbolic link
-// then is followed once. Later appends never follow a link and never write
-// into a file other than that one: when the path names nothing any more, a
-// new file is made there; when it names a link or another file, that is left
-// alone and a new file is made beside it ("run-2.tvr"). Either way change()
-// tells what happened, once.
+// The appender remembers which file (device, inode, type) the path named when
+// it was made, right after "start" created it, and the size its appends left
+// it at; a path that was a symbolic link then is followed once. Later appends
+// never follow a link and never write into a file other than that one: when
+// the path names nothing any more, a new file is made there; when it names a
+// link or another file (or the same inode, reused, or the log with bytes that
+// are not its appends'), that is left alone and a new file is made beside it
+// ("run-2.tvr"). Either way change() tells what happened, once.
 class LogAppender {
 public:
     explicit LogAppender(std::string path);
@@ -58,13 +59,16 @@ public:
     // Set by an append that had to move to a new file; cleared by the next append.
     const std::optional<LogFileChange>& change() const { return change_; }
 
-private:
+    // Which file a path names. An inode freed by a deletion may be reused at
+    // once, so the type and, for a regular file, the size are compared too.
     struct Identity {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
+        unsigned type = 0;
         bool operator==(const Identity&) const = default;
     };
 
+private:
     // Opens the remembered file for appending, or makes a new one and records
     // the change; -1 with `error` set when neither works.
     int openForAppend(std::int32_t second, int& error);
@@ -73,9 +77,12 @@ private:
     // Makes a new file beside the old path under the first free name.
     int createBeside(int& error, std::string& madePath);
     void adopt(int fd, const std::string& path);
+    // Whether an open file is the one the records went to.
+    bool isTheLog(int fd) const;
 
     std::string path_;
     std::optional<Identity> identity_;
+    std::int64_t size_ = -1; // of the log after the last append; -1: not a regular file, or unknown
     bool directorySyncPending_ = false; // a new directory entry not yet on stable storage
     std::optional<LogFileChange> change_;
 };

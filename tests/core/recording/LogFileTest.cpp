@@ -285,6 +285,15 @@ INSTANTIATE_TEST_SUITE_P(
                        std::filesystem::rename(d.file("new.txt"), d.file("run.tvr"));
                    },
                    LogFileChange::Cause::ReplacedByOtherFile, "run-2.tvr", {2, 3}, "run.tvr", "not yours"},
+        PathChange{"WrittenToByAnotherProgram",
+                   [](const TempDir& d) { std::ofstream(d.file("run.tvr"), std::ios::binary | std::ios::app) << "xx"; },
+                   LogFileChange::Cause::ReplacedByOtherFile, "run-2.tvr", {2, 3}, "", ""},
+        PathChange{"ReplacedByAFolder",
+                   [](const TempDir& d) {
+                       std::filesystem::remove(d.file("run.tvr"));
+                       std::filesystem::create_directory(d.file("run.tvr"));
+                   },
+                   LogFileChange::Cause::ReplacedByOtherFile, "run-2.tvr", {2, 3}, "", ""},
         PathChange{"ReplacedWhileTheFirstNameBesideIsTaken",
                    [](const TempDir& d) {
                        writeText(d.file("run-2.tvr"), "taken");
