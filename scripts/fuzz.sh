@@ -81,13 +81,14 @@ if [ "$coverage" = 1 ]; then
   fi
   cbuild="$build-coverage"
   echo "fuzz.sh: coverage of the corpus, built in $cbuild"
+  # No compiler cache here: it would record the sources by relative paths, which the report cannot match.
   cmake -S "$here" -B "$cbuild" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug -DTRELVANE_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" "${launcher[@]}" >/dev/null
+    -DCMAKE_CXX_COMPILER_LAUNCHER= -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" >/dev/null
   cmake --build "$cbuild" -j"$(nproc)" --target fuzz-frame-stream-corpus fuzz-log-file-corpus >/dev/null
   rm -f "$cbuild"/fuzz-*.profraw
   for name in frame-stream log-file; do
     LLVM_PROFILE_FILE="$cbuild/fuzz-$name.profraw" "$cbuild/bin/fuzz-$name-corpus" \
-      "$build/fuzz-corpus/$name" "$here/tests/fuzz/corpus/$name" 2>/dev/null
+      "$build/fuzz-corpus/$name" "$here/tests/fuzz/corpus/$name" >/dev/null 2>&1
   done
   "$profdata" merge -o "$cbuild/fuzz.profdata" "$cbuild"/fuzz-*.profraw
   files=(acquisition/FrameReader.cpp acquisition/FrameDecoder.cpp tools/dump/FrameCsvFormatter.cpp
