@@ -8,16 +8,38 @@
 #include "recording/LogFile.h"
 #include "res/Bitmaps.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTextDocument>
+#include <QProxyStyle>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kPortCount = 13; // COM3 .. COM15
+// The port list's template size is 64 x 71 dialog units: the closed field
+// (12 high) and the dropped list under it, which scrolls.
+constexpr int kPortFieldHeightDu = 12;
+constexpr int kPortListHeightDu = 71;
+
+// Some styles (Fusion among them) drop a combo box's entries as a menu that
+// shows all of them, over whatever lies around; this one asks for the plain
+// list, which keeps to the rows it is given and scrolls.
+class ListPopupStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 CImageButton* makeButton(QWidget* parent, const QString& caption, QRect geometry)
 {
@@ -52,7 +74,8 @@ CControlDlg::CControlDlg(AppState& app, DialogServices& services, QWidget* paren
     saveButton_ = makeButton(this, QStringLiteral("SAVE"), DialogUnits::rect(290, 86, 32, 17));
     openButton_ = makeButton(this, QStringLiteral("Open"), DialogUnits::rect(290, 111, 32, 15));
     portList_ = new QComboBox(this);
-    portList_->setGeometry(DialogUnits::x(19), DialogUnits::y(160), DialogUnits::x(64), DialogUnits::y(12));
+    portList_->setGeometry(DialogUnits::x(19), DialogUnits::y(160), DialogUnits::x(64),
+                           DialogUnits::y(kPortFieldHeightDu));
     for (int i = 0; i < kPortCount; ++i)
         portList_->addItem(QStringLiteral("COM%1").arg(i + 3));
     // Which device each entry reaches now, or "not present".
@@ -60,7 +83,10 @@ CControlDlg::CControlDlg(AppState& app, DialogServices& services, QWidget* paren
     for (int i = 0; i < kPortCount; ++i)
         portList_->setItemData(i, plainToolTip(PortSurvey::entryDescription(survey.monitorPort(i + 3), i + 3)),
                                Qt::ToolTipRole);
-    portList_->setMaxVisibleItems(kPortCount);
+    auto* popupStyle = new ListPopupStyle;
+    popupStyle->setParent(portList_);
+    portList_->setStyle(popupStyle);
+    portList_->setMaxVisibleItems(visiblePortRows());
     startButton_ = makeButton(this, QStringLiteral("start"), DialogUnits::rect(94, 159, 56, 16));
     readButton_ = makeButton(this, QStringLiteral("read"), DialogUnits::rect(171, 160, 54, 15));
     exitButton_ = makeButton(this, QStringLiteral("Exit"), DialogUnits::rect(317, 158, 56, 16));
@@ -79,6 +105,16 @@ CControlDlg::CControlDlg(AppState& app, DialogServices& services, QWidget* paren
     connect(exitButton_, &QPushButton::clicked, this, &CControlDlg::reject);
     connect(saveButton_, &QPushButton::clicked, this, &CControlDlg::onSave);
     connect(openButton_, &QPushButton::clicked, this, &CControlDlg::onOpen);
+}
+
+int CControlDlg::visiblePortRows() const
+{
+    // As many whole rows as the list's part of the template height holds,
+    // inside the popup's frame.
+    const int listHeight = DialogUnits::y(kPortListHeightDu) - DialogUnits::y(kPortFieldHeightDu);
+    const int frame = 2 * portList_->view()->frameWidth();
+    const int row = std::max(1, portList_->view()->sizeHintForRow(0));
+    return std::clamp((listHeight - frame) / row, 1, kPortCount);
 }
 
 void CControlDlg::preselectPort(int portIndex)

@@ -39,6 +39,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    int visiblePortRows() const;
     void transferToControls();
     void transferFromControls();
     bool confirmReplacing(const QString& path);

@@ -109,5 +109,7 @@ int CMonitorApp::run(const QStringList& arguments)
     CMonitorDlg mainWindow(state_, *services_);
     mainWindow.show();
     mainWindow.exec();
+    // After a port that could not be opened, the thread still says "exit".
+    mainWindow.awaitAcquisitionEnd();
     return 0;
 }

@@ -21,11 +21,14 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QPainter>
+#include <QRegion>
 
 namespace {
 
@@ -34,6 +37,17 @@ const QRect kViewGeometry(0, 20, 1024, 700);
 // holding the window back; a shorter one is over before the first paint.
 constexpr std::chrono::milliseconds kReplayQuietFor{300};
 constexpr int kReplayPollMs = 50;
+// The window's 1024 x 750 is an outer size, caption included: the client area
+// is 1024 x 720, and the views fill it from y = 20 to the bottom edge.
+constexpr QSize kClientSize(1024, 720);
+// Shown where a maximised window is larger than its content: the dark field
+// of the views' backgrounds.
+const QColor kSpareAreaColour(57, 54, 51);
+
+QString decoded(const std::string& text)
+{
+    return QFile::decodeName(text.c_str());
+}
 
 } // namespace
 
@@ -50,7 +64,10 @@ CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* paren
     QFont dialogFont(QStringLiteral("Arial"));
     dialogFont.setPointSize(8);
     setFont(dialogFont);
-    setFixedSize(1024, 750);
+    // Not a fixed size: minimum = maximum would leave a window manager no
+    // way to maximise it. Maximised, nothing moves or resizes.
+    setMinimumSize(kClientSize);
+    resize(kClientSize);
     move(0, 0);
 
     overviewButton_ = new CImageButton(QStringLiteral("Overview"), this);
@@ -190,6 +207,10 @@ void CMonitorDlg::finishReplay()
     } else if (report.shrank()) {
         tell(QStringLiteral("Log file \"%1\" became shorter while it was read").arg(path),
              QStringLiteral("%1 of its %2 records were replayed.").arg(report.records).arg(report.recordsAtStart));
+    } else if (!report.check.looksLikeRecording()) {
+        // Logs have no header, so such a file is not refused: it is shown as it stands.
+        tell(QStringLiteral("The log file \"%1\" does not look like one recording").arg(path),
+             decoded(report.check.describe()) + QStringLiteral("\nIts records are shown as they are."));
     }
     // The views may have painted the empty charts while the file was read.
     for (View view : {View::CapacityPanel, View::CurrentPanel, View::TemperaturePanel, View::VoltagePanel,
@@ -234,8 +255,25 @@ void CMonitorDlg::endRecording()
     const bool recording = recordingTimer_.isActive();
     recordingTimer_.stop();
     // The log holds every tick by now; the library only indexes it.
-    if (recording)
-        library_.add(app_.logSavePath);
+    if (recording && tick_)
+        library_.add(QFile::decodeName(tick_->logPath().c_str()));
+}
+
+void CMonitorDlg::closeAtAcquisitionRequest()
+{
+    acquisitionEnding_ = true;
+    close();
+}
+
+void CMonitorDlg::awaitAcquisitionEnd()
+{
+    if (acquisitionEnding_ && thread_) {
+        QEventLoop loop;
+        connect(thread_.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        if (!thread_->isFinished())
+            loop.exec();
+    }
+    stopAcquisition();
 }
 
 void CMonitorDlg::showOverview()
@@ -298,16 +336,29 @@ void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
 
 void CMonitorDlg::closeEvent(QCloseEvent* event)
 {
-    stopAcquisition();
+    if (!acquisitionEnding_)
+        stopAcquisition();
     QDialog::closeEvent(event);
 }
 
 void CMonitorDlg::done(int result)
 {
-    // Every way out (Esc, Exit buttons, the close box, the thread's close
-    // request) stops the thread before the window and the state it uses go.
-    stopAcquisition();
+    // Every way out the user takes (Esc, Exit buttons, the close box) stops
+    // the thread before the window and the state it uses go, and so skips
+    // its "exit". The thread's own close request leaves it to say "exit" and
+    // end by itself (awaitAcquisitionEnd); the recording timer never ran then.
+    recordingTimer_.stop();
+    if (!acquisitionEnding_)
+        stopAcquisition();
     QDialog::done(result);
+}
+
+void CMonitorDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRegion spare = QRegion(rect()) - QRegion(QRect(QPoint(0, 0), kClientSize));
+    for (const QRect& area : spare)
+        painter.fillRect(area, kSpareAreaColour);
 }
 
 void CMonitorDlg::showCellIndicators(int count)
@@ -343,4 +394,9 @@ void CMonitorDlg::logWriteFailed(const std::string& path, const std::string& rea
 
 void CMonitorDlg::logWriteRecovered(const std::string&)
 {
+}
+
+void CMonitorDlg::logFileReplaced(const LogFileChange& change)
+{
+    services_.notify(this, decoded(change.headline()), decoded(change.consequence()));
 }

@@ -43,6 +43,12 @@ public:
     // What the acquisition thread asks for, run on the user-interface thread.
     int startRecordingTimer();
     void stopRecordingTimer();
+    // The thread's close request (its port could not be opened): the window
+    // closes, but the thread is left to finish its exit step, which says "exit".
+    void closeAtAcquisitionRequest();
+    // After a close the thread asked for: waits, with events running, until
+    // the thread has ended (its "exit" box closed). At once after any other close.
+    void awaitAcquisitionEnd();
 
     // Help opens MANUAL.pdf beside the program, or else the installed one.
     static QString defaultManualPath();
@@ -62,6 +68,7 @@ public slots:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void startLiveMonitoring();
@@ -80,6 +87,7 @@ private:
     void invalidate(View view) override;
     void logWriteFailed(const std::string& path, const std::string& reason) override;
     void logWriteRecovered(const std::string& path) override;
+    void logFileReplaced(const LogFileChange& change) override;
 
     AppState& app_;
     DialogServices& services_;
@@ -96,6 +104,7 @@ private:
     std::unique_ptr<BackgroundReplay> replay_;
     QProgressDialog* replayProgress_ = nullptr;
     QTimer replayPoll_;
+    bool acquisitionEnding_ = false; // closed at the thread's request; it ends by itself
     QString manualPath_ = defaultManualPath();
     LibraryRecorder library_;
 };

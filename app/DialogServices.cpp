@@ -1,22 +1,14 @@
 #include "app/DialogServices.h"
 
+#include "app/PlainMessageBox.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QUrl>
 
 namespace {
 
-const QString kTitle = QStringLiteral("Trelvane");
 const QString kFilter = QStringLiteral("tvr(*.tvr)");
-
-QMessageBox* makeBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, const QString& detail)
-{
-    auto* box = new QMessageBox(icon, kTitle, text, QMessageBox::Ok, parent);
-    if (!detail.isEmpty())
-        box->setInformativeText(detail);
-    return box;
-}
 
 } // namespace
 
@@ -33,23 +25,20 @@ QString QtDialogServices::chooseOpenFile(QWidget* parent)
 
 void QtDialogServices::inform(QWidget* parent, const QString& text, const QString& detail)
 {
-    QMessageBox* box = makeBox(parent, QMessageBox::NoIcon, text, detail);
-    box->exec();
-    delete box;
+    PlainMessageBox box(QMessageBox::NoIcon, text, detail, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 bool QtDialogServices::ask(QWidget* parent, const QString& text, const QString& detail)
 {
-    QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
+    PlainMessageBox box(QMessageBox::Question, text, detail, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
-    if (!detail.isEmpty())
-        box.setInformativeText(detail);
     return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogServices::notify(QWidget* parent, const QString& text, const QString& detail)
 {
-    QMessageBox* box = makeBox(parent, QMessageBox::Warning, text, detail);
+    auto* box = new PlainMessageBox(QMessageBox::Warning, text, detail, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -1,10 +1,10 @@
 #include "app/MainWindowBridge.h"
 
 #include "app/CMonitorDlg.h"
+#include "app/PlainMessageBox.h"
 #include "overview/COverviewPanel.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 MainWindowBridge::MainWindowBridge(CMonitorDlg& window)
     : window_(window), call_(&window)
@@ -31,9 +31,7 @@ void MainWindowBridge::showMessage(const QString& text, const QString& detail)
     // The box does not block the window (views can still be switched); the
     // thread waits until it is closed, or until the window closes.
     call_.await([this, text, detail](Completion<void> done) {
-        auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Trelvane"), text, QMessageBox::Ok, &window_);
-        if (!detail.isEmpty())
-            box->setInformativeText(detail);
+        auto* box = new PlainMessageBox(QMessageBox::NoIcon, text, detail, QMessageBox::Ok, &window_);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
         QObject::connect(box, &QMessageBox::finished, box, [done] { done(); });
@@ -44,7 +42,7 @@ void MainWindowBridge::showMessage(const QString& text, const QString& detail)
 
 void MainWindowBridge::requestClose()
 {
-    call_.call([this] { window_.close(); });
+    call_.call([this] { window_.closeAtAcquisitionRequest(); });
 }
 
 void MainWindowBridge::beep()

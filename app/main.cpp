@@ -1,4 +1,5 @@
 #include "app/CMonitorApp.h"
+#include "recording/LogFile.h"
 
 #include "TrelvaneVersion.h"
 
@@ -9,6 +10,9 @@
 
 int main(int argc, char** argv)
 {
+    // Under a file-size limit a log append then fails and is reported instead
+    // of the signal ending the program with the recorded charge.
+    ignoreFileSizeSignal();
     // --help and --version are answered before a display is needed (a terminal,
     // the man page build); "--" ends the options, so a file may be named --help.
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {

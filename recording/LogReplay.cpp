@@ -119,6 +119,7 @@ struct PassResult {
     std::int64_t records = 0;
     std::int64_t ignoredSelections = 0;
     bool cancelled = false;
+    LogFileCheck check;
 };
 
 // One pass over the first `n` records of the file: the span first, from n;
@@ -155,6 +156,7 @@ PassResult replayPass(LogReader& reader, SampleHistory& history, std::int64_t n,
             if (filter.selects(records[i].elapsedSeconds) && !history.append(records[i]))
                 ++result.ignoredSelections;
         }
+        result.check.take(records, count);
         state.snapshotRecord = records[count - 1];
         if (hooks.eachBlock)
             hooks.eachBlock(records, count);
@@ -203,6 +205,8 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history, const 
     report.records = pass.records;
     report.ignoredSelections = pass.ignoredSelections;
     report.cancelled = pass.cancelled;
+    report.check = pass.check;
+    report.check.finish(report.trailingBytes);
     report.error = reader.error();
     return report;
 }

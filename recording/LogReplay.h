@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/LogFileCheck.h"
 #include "recording/SampleHistory.h"
 
 #include <cstddef>
@@ -21,6 +22,7 @@ struct ReplayReport {
     // The file lost records while it was read: the state is that of the
     // records that were read.
     bool shrank() const { return opened && error.empty() && !cancelled && records < recordsAtStart; }
+    LogFileCheck check;             // whether the file looks like one recording, and if not why
 };
 
 struct ReplayHooks {

@@ -25,22 +25,18 @@ constexpr const char* kFieldNames[LogSummary::kFieldCount] = {
 constexpr int kWords = static_cast<int>(kRecordSize / 4);
 
 // One pass over a block: the least and greatest of every word read as a
-// float (NaN left out: +inf and -inf when every one is NaN), the least and
-// greatest capacity, and the first record whose stamp is not its position.
+// float (NaN left out: +inf and -inf when every one is NaN), and the least
+// and greatest capacity.
 struct BlockScan {
     float low[kWords];
     float high[kWords];
     std::int32_t capacityLow = std::numeric_limits<std::int32_t>::max();
     std::int32_t capacityHigh = std::numeric_limits<std::int32_t>::min();
-    std::size_t gapAt = 0; // index of the first out-of-sequence record, or count
 };
 
-// `firstPosition`: the file position (from 1) of records[0]; `lookForGap`
-// false once a gap has been found in an earlier block.
-BlockScan scanBlock(const MeasurementRecord* records, std::size_t count, std::int64_t firstPosition, bool lookForGap)
+BlockScan scanBlock(const MeasurementRecord* records, std::size_t count)
 {
     BlockScan scan;
-    scan.gapAt = count;
     std::int32_t capacityLow = scan.capacityLow;
     std::int32_t capacityHigh = scan.capacityHigh;
 #if defined(__SSE2__)
@@ -55,10 +51,6 @@ BlockScan scanBlock(const MeasurementRecord* records, std::size_t count, std::in
 #endif
     for (std::size_t i = 0; i < count; ++i) {
         const MeasurementRecord& record = records[i];
-        if (lookForGap && record.elapsedSeconds != firstPosition + static_cast<std::int64_t>(i)) {
-            scan.gapAt = i;
-            lookForGap = false;
-        }
         capacityLow = record.capacity < capacityLow ? record.capacity : capacityLow;
         capacityHigh = record.capacity > capacityHigh ? record.capacity : capacityHigh;
 #if defined(__SSE2__)
@@ -127,13 +119,8 @@ void LogSummary::take(const MeasurementRecord* records, std::size_t count)
     if (records_ == 0)
         firstStamp_ = records[0].elapsedSeconds;
     lastStamp_ = records[count - 1].elapsedSeconds;
-    // Record k of the file (from 1) should hold stamp k; the first that does
-    // not is the gap. The same pass takes the extremes of every field.
-    const BlockScan scan = scanBlock(records, count, records_ + 1, firstGapPosition_ == 0);
-    if (scan.gapAt < count) {
-        firstGapPosition_ = records_ + static_cast<std::int64_t>(scan.gapAt) + 1;
-        firstGapStamp_ = records[scan.gapAt].elapsedSeconds;
-    }
+    // The gap in the stamps comes from the replay's check of the same records.
+    const BlockScan scan = scanBlock(records, count);
     records_ += static_cast<std::int64_t>(count);
     const float* low = scan.low;
     const float* high = scan.high;
@@ -167,6 +154,7 @@ bool LogSummary::read(const std::string& path, LogProgress* progress)
     hooks.eachBlock = [this](const MeasurementRecord* records, std::size_t count) { take(records, count); };
     replay_ = readLogFile(path, history, hooks);
     trailingBytes_ = replay_.trailingBytes;
+    check_ = replay_.check;
     if (!replay_.error.empty()) {
         error_ = replay_.error;
         return false;

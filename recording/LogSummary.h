@@ -2,6 +2,7 @@
 
 #include "acquisition/SharedWords.h"
 #include "recording/ChartState.h"
+#include "recording/LogFileCheck.h"
 #include "recording/LogReplay.h"
 
 class LogProgress;
@@ -37,8 +38,10 @@ public:
     std::int32_t firstStamp() const { return firstStamp_; }
     std::int32_t lastStamp() const { return lastStamp_; }
     // 1-based position of the first record whose stamp is not its position; 0 when there is none.
-    std::int64_t firstGapPosition() const { return firstGapPosition_; }
-    std::int32_t firstGapStamp() const { return firstGapStamp_; }
+    std::int64_t firstGapPosition() const { return check_.firstBadPosition(); }
+    std::int32_t firstGapStamp() const { return check_.firstBadStamp(); }
+    // Whether the file looks like one recording, and if not why.
+    const LogFileCheck& check() const { return check_; }
     const Extent& extent(int field) const { return extents_[static_cast<std::size_t>(field)]; }
 
     // The replay of the file, as the main window would show it.
@@ -55,8 +58,7 @@ private:
     int trailingBytes_ = 0;
     std::int32_t firstStamp_ = 0;
     std::int32_t lastStamp_ = 0;
-    std::int64_t firstGapPosition_ = 0;
-    std::int32_t firstGapStamp_ = 0;
+    LogFileCheck check_;
     std::array<Extent, kFieldCount> extents_{};
     ChartState chart_{};
     SharedWords words_{};

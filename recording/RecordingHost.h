@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recording/LogFile.h"
+
 #include <string>
 
 // What the recording tick and replay ask of the windows. The main window
@@ -20,4 +22,8 @@ public:
     virtual void logWriteFailed(const std::string& path, const std::string& reason) = 0;
     // Logging works again after a failure streak.
     virtual void logWriteRecovered(const std::string& path) = 0;
+    // The log's path named another file or none on a tick, and the records
+    // went on into a new file (LogAppender). Called once per change, before
+    // any failure of the same tick is reported; must not block.
+    virtual void logFileReplaced(const LogFileChange& change) = 0;
 };

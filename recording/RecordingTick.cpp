@@ -77,6 +77,8 @@ void RecordingTick::advanceTimeSpan(int seconds)
 void RecordingTick::logSnapshot(const MeasurementRecord& record, RecordingHost& host)
 {
     const std::string reason = log_.append(record);
+    if (log_.change())
+        host.logFileReplaced(*log_.change());
     if (!reason.empty()) {
         if (!failing_)
             host.logWriteFailed(log_.path(), reason);

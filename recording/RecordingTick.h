@@ -18,11 +18,16 @@ public:
     // repainted.
     void skipSecond();
 
+    // The file the records go to now: the log, or the file they moved to when
+    // the log's path stopped naming it.
+    const std::string& logPath() const { return log_.path(); }
+
 private:
     // Steps 1 and 6 of every second: the counter, then the time span.
     int advanceCounter();
     void advanceTimeSpan(int seconds);
-    // Appends the snapshot; tells the host once when logging starts failing and once when it recovers.
+    // Appends the snapshot; tells the host once when logging starts failing and
+    // once when it recovers, and whenever the records move to a new file.
     void logSnapshot(const MeasurementRecord& record, RecordingHost& host);
 
     SampleHistory& history_;

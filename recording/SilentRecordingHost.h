@@ -10,4 +10,5 @@ public:
     void invalidate(View) override {}
     void logWriteFailed(const std::string&, const std::string&) override {}
     void logWriteRecovered(const std::string&) override {}
+    void logFileReplaced(const LogFileChange&) override {}
 };

@@ -106,7 +106,7 @@ sleep 0.5                              # let the first paint land
 shot control-dialog "$control"
 click_in "$control" 182 291            # "start"
 
-main="$(window_of_size 1024 750)"
+main="$(window_of_size 1024 720)"
 wait_for_records $(( seconds / 2 ))
 shot overview "$main"
 click_in "$main" 122 10                # "Detail Window"

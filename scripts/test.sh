@@ -11,7 +11,8 @@ extra=()
 if [ "${1:-}" = "--sanitize" ]; then
   build="$here/build-asan"
   extra=(-DTRELVANE_SANITIZE=ON -DTRELVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
-  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+  export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 

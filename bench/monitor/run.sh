@@ -82,7 +82,7 @@ TRELVANE_PORTS_DIR="$ports" "$bin/trelvane" --port "$port" --log "$log" >"$work/
 app=$!
 pids+=($app)
 
-# Both windows are titled "Trelvane"; the main window is the 1024 x 750 one.
+# Both windows are titled "Trelvane"; the main window is the one with a 1024 x 720 client area.
 window_of_size() { # width height
   local id
   for id in $(xdotool search --onlyvisible --name '^Trelvane$' 2>/dev/null); do
@@ -97,8 +97,8 @@ control_dialog() { xdotool search --onlyvisible --name '^Trelvane$' 2>/dev/null 
 wait_for 20 control_dialog || { echo "run.sh: no control dialog" >&2; cat "$work/trelvane.out" >&2; exit 1; }
 control="$(xdotool search --onlyvisible --name '^Trelvane$' | head -1)"
 xdotool mousemove --sync --window "$control" 182 291 click 1    # "start"
-wait_for 20 window_of_size 1024 750 >/dev/null || { echo "run.sh: no main window" >&2; cat "$work/trelvane.out" >&2; exit 1; }
-main="$(window_of_size 1024 750)"
+wait_for 20 window_of_size 1024 720 >/dev/null || { echo "run.sh: no main window" >&2; cat "$work/trelvane.out" >&2; exit 1; }
+main="$(window_of_size 1024 720)"
 if [ "$detail" = 1 ]; then
   xdotool mousemove --sync --window "$main" 122 10 click 1      # "Detail Window"
 fi

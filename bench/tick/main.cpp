@@ -63,6 +63,11 @@ public:
         std::exit(1);
     }
     void logWriteRecovered(const std::string&) override {}
+    void logFileReplaced(const LogFileChange& change) override
+    {
+        std::fprintf(stderr, "bench-tick: %s\n", change.headline().c_str());
+        std::exit(1);
+    }
 
 private:
     CMonitorDlg& window_;

@@ -113,14 +113,14 @@ XDoTool::Window DesktopSession::waitForWindow(QSize size, int deadlineMs) const
     return found;
 }
 
-XDoTool::Window DesktopSession::waitForMessageBox(int deadlineMs) const
+XDoTool::Window DesktopSession::waitForMessageBox(int deadlineMs, qulonglong other) const
 {
     XDoTool::Window found;
     waitFor(
         [&] {
             for (const XDoTool::Window& window : xdo_->visibleWindows(QStringLiteral("Trelvane"))) {
                 const QSize size = window.geometry.size();
-                if (size != kMainWindowSize && size != kControlDialogSize) {
+                if (size != kMainWindowSize && size != kControlDialogSize && window.id != other) {
                     found = window;
                     return true;
                 }

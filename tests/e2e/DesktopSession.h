@@ -21,7 +21,7 @@
 
 class DesktopSession : public ::testing::Test {
 protected:
-    static constexpr QSize kMainWindowSize{1024, 750};
+    static constexpr QSize kMainWindowSize{1024, 720}; // its client area
     static constexpr QSize kControlDialogSize{580, 334};
     static constexpr QPoint kViewOrigin{0, 20}; // the views inside the main window
     static constexpr QPoint kStartButton{141 + 41, 278 + 13}; // in the control dialog
@@ -41,8 +41,8 @@ protected:
     // Waits for a visible window titled "Trelvane" of that size.
     XDoTool::Window waitForWindow(QSize size, int deadlineMs = 20000) const;
     // Waits for a "Trelvane" box: a visible window titled so that is neither
-    // the main window nor the control dialog.
-    XDoTool::Window waitForMessageBox(int deadlineMs) const;
+    // the main window nor the control dialog (nor the window `other`).
+    XDoTool::Window waitForMessageBox(int deadlineMs, qulonglong other = 0) const;
 
     // Clicks at a point of a window, in its own coordinates.
     bool click(const XDoTool::Window& window, QPoint at) const { return xdo_->click(window.id, at.x(), at.y()); }

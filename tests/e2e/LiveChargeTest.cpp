@@ -1,7 +1,8 @@
 // The whole program monitoring a simulated charger on a real X display, driven
 // by pointer clicks: the log file it writes, the overview's lamps and cell
 // read-out on screen, the detail view, the "Monitor completed" box after the
-// end frame or after the charger falls silent, and a clean exit.
+// end frame or after the charger falls silent, a file-size limit that stops
+// the log but not the program, and a clean exit.
 
 #include "e2e/DesktopSession.h"
 #include "e2e/WaitFor.h"
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 
 #include <set>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -207,6 +210,45 @@ TEST_F(LiveCharge, UnplugLightsDisconnectBesideTheChargeLampAndCompletes)
         },
         5000, 200))
         << "charge lamp pixels " << red << ", disconnect lamp pixels " << blue;
+
+    exitFromOverview(main);
+}
+
+TEST_F(LiveCharge, FileSizeLimitEndsTheLogAtWholeRecordsWhileTheProgramRecordsOn)
+{
+    const QString log = path(QStringLiteral("limited.tvr"));
+    // Room for three records and ten bytes of the fourth: that append is cut
+    // short by the kernel, and writing on would raise SIGXFSZ.
+    trelvane_.setChildProcessModifier([] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 3 * 64 + 10;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    ASSERT_TRUE(startSimulator(7,
+                               {QStringLiteral("--scenario"), QStringLiteral("charge-v1"), QStringLiteral("--cells"),
+                                QStringLiteral("4"), QStringLiteral("--seconds"), QStringLiteral("8")},
+                               path(QStringLiteral("sent.csv"))));
+    const XDoTool::Window main = startMonitoring(log);
+    ASSERT_NE(main.id, 0u);
+
+    const auto fate = [this] {
+        if (!waitForTrelvaneExit(100))
+            return std::string("trelvane still runs");
+        return std::string("trelvane ended") + (trelvaneEndedNormally() ? "" : " by a signal");
+    };
+    const XDoTool::Window notice = waitForMessageBox(30000);
+    ASSERT_NE(notice.id, 0u) << "no notice that the log cannot be written; " << fate();
+    // The charge is recorded to its end: "Monitor completed" follows.
+    ASSERT_NE(waitForMessageBox(30000, notice.id).id, 0u) << "the recording did not go on to its end; " << fate();
+    ASSERT_FALSE(waitForTrelvaneExit(100)) << fate();
+
+    qint64 size = -1;
+    const std::vector<MeasurementRecord> records = readRecords(log, &size);
+    EXPECT_EQ(size, 3 * 64) << "the log does not end at the last whole record";
+    ASSERT_EQ(records.size(), 3u);
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(records[i].elapsedSeconds, static_cast<int>(i) + 1);
 
     exitFromOverview(main);
 }

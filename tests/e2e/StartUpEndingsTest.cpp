@@ -1,6 +1,7 @@
 // Ways the program ends before any charge is recorded: a port with nothing
-// behind it ("USB device open failed,software will exit!", then the program
-// ends), and "Exit" in the control dialog, which leaves the log file as it was.
+// behind it ("USB device open failed,software will exit!", the main window
+// closes, "exit", then the program ends), and "Exit" in the control dialog,
+// which leaves the log file as it was.
 
 #include "e2e/DesktopSession.h"
 #include "e2e/WaitFor.h"
@@ -22,7 +23,7 @@ QByteArray contentsOf(const QString& path)
 
 class StartUpEndings : public DesktopSession {};
 
-TEST_F(StartUpEndings, MissingPortShowsTheOpenFailureAndEndsOnceItIsConfirmed)
+TEST_F(StartUpEndings, MissingPortShowsTheOpenFailureClosesTheWindowSaysExitAndEnds)
 {
     const QString log = path(QStringLiteral("never.tvr"));
     ASSERT_TRUE(startTrelvane({QStringLiteral("--port"), QStringLiteral("15"), QStringLiteral("--log"), log}));
@@ -39,7 +40,15 @@ TEST_F(StartUpEndings, MissingPortShowsTheOpenFailureAndEndsOnceItIsConfirmed)
     EXPECT_GE(box.geometry.width(), 250) << "too narrow for \"USB device open failed,software will exit!\"";
 
     ASSERT_TRUE(pressKey(box, QStringLiteral("Return")));
-    ASSERT_TRUE(waitForTrelvaneExit(10000)) << "confirming the box did not end the program";
+
+    // The main window closes, then the acquisition thread's exit step says "exit".
+    const XDoTool::Window exitBox = waitForMessageBox(20000, box.id);
+    ASSERT_NE(exitBox.id, 0u) << "no \"exit\" box after the open failure was confirmed";
+    EXPECT_EQ(trelvane_.state(), QProcess::Running) << "ended before \"exit\" was confirmed";
+    EXPECT_EQ(xdo_->windowOfSize(QStringLiteral("Trelvane"), kMainWindowSize).id, 0u) << "the main window is still open";
+    EXPECT_LT(exitBox.geometry.width(), 250) << "not the short \"exit\" box";
+    ASSERT_TRUE(pressKey(exitBox, QStringLiteral("Return")));
+    ASSERT_TRUE(waitForTrelvaneExit(10000)) << "confirming \"exit\" did not end the program";
     EXPECT_TRUE(trelvaneEndedNormally());
     EXPECT_EQ(trelvaneExitCode(), 0);
     EXPECT_TRUE(readRecords(log).empty());

@@ -51,20 +51,37 @@ std::string FrameLog::header()
 
 std::string FrameLog::line(const Transmission& t)
 {
-    std::string out = std::to_string(t.bytes.size()) + ",";
+    // Column by column with +=: g++ 12 at -O2 warns falsely (-Wrestrict) about
+    // "literal" + std::string temporaries.
+    std::string out = std::to_string(t.bytes.size());
+    const auto column = [&out](const std::string& text) {
+        out += ',';
+        out += text;
+    };
     if (!t.fields || t.fields->kind == "end") {
         // Not decoded by a reader: kind only, the value columns stay empty.
-        out += t.fields ? std::to_string(t.fields->variant) + ",end" : "," + t.note;
-        out += std::string(kValueColumns, ',');
+        if (t.fields) {
+            column(std::to_string(t.fields->variant));
+            column("end");
+        } else {
+            column("");
+            column(t.note);
+        }
+        out.append(kValueColumns, ',');
     } else {
         const FrameFields& f = *t.fields;
-        out += std::to_string(f.variant) + "," + f.kind + "," + number(f.auxValue) + "," + number(f.voltage)
-            + "," + number(f.current) + "," + number(f.temperature) + "," + std::to_string(f.capacity);
+        column(std::to_string(f.variant));
+        column(f.kind);
+        for (float v : {f.auxValue, f.voltage, f.current, f.temperature})
+            column(number(v));
+        column(std::to_string(f.capacity));
         for (float cell : f.cells)
-            out += "," + number(cell);
-        out += "," + std::to_string(f.batteryType) + "," + std::to_string(f.chargeMode);
+            column(number(cell));
+        column(std::to_string(f.batteryType));
+        column(std::to_string(f.chargeMode));
     }
-    return out + "," + hex(t.bytes);
+    column(hex(t.bytes));
+    return out;
 }
 
 void FrameLog::record(const Transmission& t)

@@ -225,6 +225,14 @@ void Recorder::LogWatch::logWriteRecovered(const std::string& path)
     recorder_.console_.event(cli::printable(path) + ": the log is written again");
 }
 
+void Recorder::LogWatch::logFileReplaced(const LogFileChange& change)
+{
+    // The records go on into another file: the summary and the library name it.
+    recorder_.chargePath_ = change.newPath;
+    recorder_.console_.finish();
+    cli::report(kRecordTool, cli::printable(change.headline() + ". " + change.consequence()));
+}
+
 void Recorder::sessionFinished()
 {
     timer_.stop();

@@ -48,6 +48,7 @@ private:
         explicit LogWatch(Recorder& recorder) : recorder_(recorder) {}
         void logWriteFailed(const std::string& path, const std::string& reason) override;
         void logWriteRecovered(const std::string& path) override;
+        void logFileReplaced(const LogFileChange& change) override;
         bool failing() const { return failing_; }
 
     private:

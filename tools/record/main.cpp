@@ -4,6 +4,7 @@
 #include "Recorder.h"
 
 #include "recorder/RecorderConsole.h"
+#include "recording/LogFile.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -48,6 +49,9 @@ int main(int argc, char** argv)
     const auto settings = parseRecordSettings(argc, argv, &exitCode);
     if (!settings)
         return exitCode;
+    // Under a file-size limit an append then fails and is told; the signal
+    // would end the recorder with a partial record in the log.
+    ignoreFileSizeSignal();
     if (!installStopHandlers()) {
         std::perror(kRecordTool);
         return 1;

@@ -14,6 +14,7 @@ public:
     std::vector<std::string> failureReasons;
     int failures = 0;
     int recoveries = 0;
+    std::vector<LogFileChange> changes;
 
     void showCellIndicators(int count) override
     {
@@ -36,5 +37,10 @@ public:
     {
         ++recoveries;
         calls.push_back("logWriteRecovered(" + path + ")");
+    }
+    void logFileReplaced(const LogFileChange& change) override
+    {
+        changes.push_back(change);
+        calls.push_back("logFileReplaced(" + change.newPath + ")");
     }
 };

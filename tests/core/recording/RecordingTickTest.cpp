@@ -1,7 +1,8 @@
 // The once-a-second tick: the schedule of span, step, x-scale and history
 // count over a long run, the content of the history at each thinning, which
 // ticks are logged and stored, the repaint order, and how a log file that
-// cannot be written is reported while recording goes on.
+// cannot be written, or is replaced under the run, is reported while
+// recording goes on.
 #include "recording/RecordingTick.h"
 
 #include "FakeRecordingHost.h"
@@ -252,6 +253,28 @@ TEST(RecordingTickLogFailure, FailureIsToldOnceRecoveryOnceAndTheHistoryKeepsGoi
     }();
     EXPECT_EQ(notices, (std::vector<std::string>{"logWriteFailed(" + path + ")", "logWriteRecovered(" + path + ")",
                                                  "logWriteFailed(" + path + ")"}));
+}
+
+TEST(RecordingTickLogFile, ALogReplacedMidRunIsToldOnceAndTheRecordsGoOnInANewFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("run.tvr");
+    ASSERT_EQ(createLogFile(path), "");
+    Recorder r(path);
+    r.runTo(2);
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(dir.file("victim"), path);
+    r.runTo(5);
+
+    ASSERT_EQ(r.host.changes.size(), 1u);
+    EXPECT_EQ(r.host.changes[0].cause, LogFileChange::Cause::ReplacedByLink);
+    EXPECT_EQ(r.host.changes[0].fromSecond, 3);
+    EXPECT_EQ(r.host.failures, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("victim")));
+    const auto moved = recordsOf(readBytes(dir.file("run-2.tvr")));
+    ASSERT_EQ(moved.size(), 3u);
+    EXPECT_EQ(moved.front().elapsedSeconds, 3);
+    EXPECT_EQ(r.state.historyCount, 5);
 }
 
 TEST(RecordingTickLimits, CounterStopsAtItsLargestValueInsteadOfOverflowing)

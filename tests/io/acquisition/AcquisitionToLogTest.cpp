@@ -64,6 +64,7 @@ public:
     void invalidate(View) override {}
     void logWriteFailed(const std::string&, const std::string& reason) override { failure = reason; }
     void logWriteRecovered(const std::string&) override {}
+    void logFileReplaced(const LogFileChange&) override {}
     std::string failure;
 };
 

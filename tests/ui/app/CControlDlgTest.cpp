@@ -1,17 +1,20 @@
 // The control dialog: the ".tvr" rule, the empty-path messages and focus, what
 // "start" and "read" store, the data transfer that resets typed text, Esc, the
-// remembered port, and the question before a typed path empties a recording.
+// remembered port, the port list dropping within its template height, and the
+// question before a typed path empties a recording.
 #include "acquisition/PortMemory.h"
 #include "app/AppState.h"
 #include "app/CControlDlg.h"
 #include "controls/CImageButton.h"
 #include "tests/ui/app/FakeDialogServices.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <QFile>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -253,6 +256,36 @@ TEST(ControlDialogPorts, EveryEntryTellsTheDeviceBehindItOrNotPresent)
     }
     for (int i = 0; i < dialog.portList()->count(); ++i)
         EXPECT_FALSE(dialog.portList()->itemData(i, Qt::ToolTipRole).toString().isEmpty()) << i;
+}
+
+TEST_F(ControlDialog, PortListDropsAScrollingListWithinItsTemplateHeight)
+{
+    QComboBox* list = dialog->portList();
+    list->setCurrentIndex(0);
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QWidget* popup = view->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+
+    // 64 x 71 dialog units for field and list together: 124 pixels from the field's top.
+    const QRect field(list->mapToGlobal(QPoint(0, 0)), list->size());
+    const QRect dropped = popup->geometry();
+    int wholeRows = 0;
+    for (int row = 0; row < list->count(); ++row) {
+        if (view->viewport()->rect().contains(view->visualRect(list->model()->index(row, 0))))
+            ++wholeRows;
+    }
+    // Qt lays the list's top edge on the field's bottom row.
+    EXPECT_GE(dropped.top(), field.bottom()) << "the list covers its own field";
+    EXPECT_LE(dropped.top() + dropped.height(), field.top() + 124) << "the list reaches beyond its template height";
+    EXPECT_GE(wholeRows, 3);
+    EXPECT_LT(wholeRows, list->count());
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+
+    // The last port is there to scroll to.
+    view->scrollTo(list->model()->index(list->count() - 1, 0));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(list->model()->index(list->count() - 1, 0))));
+    list->hidePopup();
 }
 
 TEST(ControlDialogLayout, ButtonsTakeTheSizeOfTheirBitmaps)

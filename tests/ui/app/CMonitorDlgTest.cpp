@@ -1,7 +1,11 @@
-// The main window: the two views and their swap, replay without a thread,
-// live monitoring with exactly one thread that records through the tick,
-// the thread's failure path closing the window, Help and About, and a close
-// from any state ending promptly.
+// The main window: its 1024 x 720 client area filled by the views, maximising
+// with nothing moved, the two views and their swap, replay without a thread
+// and its notice for a file that does not look like a recording, live
+// monitoring with exactly one thread that records through the tick, a log
+// replaced under the run, the thread's failure path closing the window and
+// then saying "exit" (and no other close saying it), a finished recording
+// added to the run library, Help, About, Analyse and Runs, and a close from
+// any state ending promptly.
 #include "acquisition/CReceiveThread.h"
 #include "acquisition/MeasurementRecord.h"
 #include "analysis/AnalysisWindow.h"
@@ -21,6 +25,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -154,7 +159,7 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     prepareReplay("none.tvr", 0);
     CMonitorDlg window(app, services);
     window.show();
-    EXPECT_EQ(window.size(), QSize(1024, 750));
+    EXPECT_EQ(window.size(), QSize(1024, 720));
     EXPECT_EQ(window.windowTitle(), "Trelvane");
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -171,6 +176,102 @@ TEST_F(MainWindow, StartsOnTheOverviewAndSwapsViews)
     EXPECT_TRUE(window.overview()->isVisible());
     EXPECT_FALSE(window.detail()->isVisible());
 }
+
+TEST_F(MainWindow, ViewsReachTheBottomEdgeOfTheClientArea)
+{
+    prepareReplay("ten.tvr", 10);
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage shot = window.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(1024, 720));
+    // The window's last row is the overview's last row: no band of plain colour under the views.
+    const QImage view = window.overview()->grab().toImage();
+    for (int x : {0, 300, 512, 900, 1023})
+        EXPECT_EQ(shot.pixel(x, 719), view.pixel(x, 699)) << "x " << x;
+}
+
+TEST_F(MainWindow, MaximisedNothingMovesAndTheRestShowsTheDarkField)
+{
+    prepareReplay("ten.tvr", 10);
+    CMonitorDlg window(app, services);
+    window.show();
+    // A window manager offers to maximise only a window whose size is not pinned.
+    EXPECT_EQ(window.minimumSize(), QSize(1024, 720));
+    EXPECT_GT(window.maximumSize().width(), 1024);
+    EXPECT_GT(window.maximumSize().height(), 720);
+    const QImage before = window.grab().toImage();
+
+    window.resize(1400, 1000); // what maximising on a larger screen does
+    ASSERT_EQ(window.size(), QSize(1400, 1000));
+    EXPECT_EQ(window.overview()->geometry(), QRect(0, 20, 1024, 700));
+    EXPECT_EQ(window.detail()->geometry(), QRect(0, 20, 1024, 700));
+    EXPECT_EQ(window.helpButton()->geometry(), QRect(163, 0, 84, 21));
+    const QImage after = window.grab().toImage();
+    for (QPoint p : {QPoint(0, 0), QPoint(200, 10), QPoint(1023, 5), QPoint(500, 400), QPoint(1023, 719)})
+        EXPECT_EQ(after.pixel(p), before.pixel(p)) << "moved at " << p.x() << "," << p.y();
+    const QRgb dark = qRgb(57, 54, 51);
+    for (QPoint p : {QPoint(1024, 0), QPoint(1300, 500), QPoint(0, 720), QPoint(700, 900), QPoint(1399, 999)})
+        EXPECT_EQ(after.pixel(p), dark) << "at " << p.x() << "," << p.y();
+}
+
+struct OddReplay {
+    const char* name;
+    QByteArray bytes;
+    const char* detailSays; // nullptr: no notice
+};
+
+void PrintTo(const OddReplay& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+QByteArray recordBytes(int stamp)
+{
+    MeasurementRecord r;
+    r.elapsedSeconds = stamp;
+    r.voltage = 12.0f;
+    const RecordBytes bytes = toBytes(r);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+class MainWindowReplayNotice : public MainWindow, public ::testing::WithParamInterface<OddReplay> {};
+
+TEST_P(MainWindowReplayNotice, SaysOnceWhatIsOddAndStillReplays)
+{
+    const OddReplay& c = GetParam();
+    prepareReplay("odd.tvr", -1);
+    QFile file(app.logOpenPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.bytes);
+    file.close();
+
+    CMonitorDlg window(app, services);
+    window.show();
+    if (c.detailSays == nullptr) {
+        EXPECT_TRUE(holdsWhileProcessing([&] { return services.notified.isEmpty(); }, 300));
+        return;
+    }
+    ASSERT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 2000));
+    EXPECT_TRUE(holdsWhileProcessing([&] { return services.notified.size() == 1; }, 200));
+    EXPECT_EQ(services.notified.first(),
+              QStringLiteral("The log file \"%1\" does not look like one recording").arg(app.logOpenPath));
+    EXPECT_TRUE(services.details.first().contains(QString::fromUtf8(c.detailSays))) << services.details.first().toStdString();
+    EXPECT_EQ(app.chart.historyCount, static_cast<int>(c.bytes.size() / 64)) << "not replayed as it stands";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MainWindowReplayNotice,
+    ::testing::Values(
+        OddReplay{"Recording", recordBytes(1) + recordBytes(2) + recordBytes(3), nullptr},
+        OddReplay{"EmptyAsStartLeavesIt", QByteArray(), nullptr},
+        OddReplay{"SixtyThreeBytes", QByteArray(63, '\x42'), "a fragment of 63 bytes after 0 whole records"},
+        // A picture renamed .tvr: its bytes read as wild stamps.
+        OddReplay{"Picture", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(120, '\xC7'),
+                  "Record 1 is stamped -943208505 where a recording has 1."},
+        OddReplay{"GapInTheStamps", recordBytes(1) + recordBytes(2) + recordBytes(5),
+                  "Record 3 is stamped 5 where a recording has 3."}),
+    [](const ::testing::TestParamInfo<OddReplay>& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
 {
@@ -343,7 +444,7 @@ TEST_F(MainWindow, AFinishedRecordingGoesIntoTheRunLibraryOrANoticeSaysWhyNot)
     }
 }
 
-TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
+TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedClosesTheWindowThenSaysExit)
 {
     qputenv("TRELVANE_PORTS_DIR", dir.path().toLocal8Bit());
     app.words.portIndex = 12; // COM15: nothing there
@@ -354,9 +455,68 @@ TEST_F(MainWindow, PortThatCannotBeOpenedIsReportedAndClosesTheWindow)
     QMessageBox* box = nullptr;
     ASSERT_TRUE(waitFor([&] { return (box = visibleBox("USB device open failed,software will exit!")) != nullptr; }, 3000));
     EXPECT_FALSE(box->informativeText().isEmpty());
+    EXPECT_EQ(visibleBox("exit"), nullptr);
     box->accept();
     ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }, 3000));
     EXPECT_EQ(window.result(), QDialog::Rejected);
+
+    // Then, with the main window closed, the thread's exit step.
+    QMessageBox* exitBox = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (exitBox = visibleBox("exit")) != nullptr; }, 3000))
+        << "no \"exit\" after the window closed";
+    EXPECT_FALSE(window.isVisible());
+    exitBox->accept();
+    QElapsedTimer clock;
+    clock.start();
+    window.awaitAcquisitionEnd();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(window.acquisitionThread(), nullptr);
+}
+
+TEST_F(MainWindow, ClosingItDuringMonitoringNeverSaysExit)
+{
+    const struct {
+        const char* how;
+        std::function<void(CMonitorDlg&)> close;
+    } ways[] = {
+        {"close box", [](CMonitorDlg& w) { w.close(); }},
+        {"Esc", [](CMonitorDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+        {"Exit on the overview", [](CMonitorDlg& w) { QTest::mouseClick(w.overview()->exitButton(), Qt::LeftButton, {}, QPoint(5, 5)); }},
+    };
+    attachCharger();
+    for (const auto& way : ways) {
+        app.logSavePath = dir.filePath("run.tvr");
+        CMonitorDlg window(app, services);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(window.acquisitionThread() && window.acquisitionThread()->isRunning()) << way.how;
+        way.close(window);
+        EXPECT_FALSE(window.isVisible()) << way.how;
+        window.awaitAcquisitionEnd();
+        EXPECT_EQ(window.acquisitionThread(), nullptr) << way.how;
+        EXPECT_TRUE(holdsWhileProcessing([] { return visibleBox("exit") == nullptr; }, 300)) << way.how;
+    }
+}
+
+TEST_F(MainWindow, LogDeletedDuringTheRecordingIsToldOnceAndRecordingGoesOn)
+{
+    attachCharger();
+    app.logSavePath = dir.filePath("live.tvr");
+    CMonitorDlg window(app, services);
+    window.show();
+    ASSERT_TRUE(pty.write(frame76(0x81)));
+    QTimer charger;
+    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+    charger.start(200);
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
+    ASSERT_TRUE(QFile::remove(app.logSavePath));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 4000));
+
+    ASSERT_EQ(services.notified.size(), 1);
+    EXPECT_EQ(services.notified.first(),
+              QStringLiteral("The log file \"%1\" was moved or deleted during the recording").arg(app.logSavePath));
+    EXPECT_TRUE(services.details.first().contains(app.logSavePath));
+    window.close();
 }
 
 TEST_F(MainWindow, ClosedBeforeTheThreadsCloseRequestArrivesEndsOnceWithoutFurtherBoxes)
