@@ -5,8 +5,12 @@
 # with it only the named targets and what they need.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$here/build}"
-shift || true
+build="$here/build"
+# The folder is optional: "scripts/build.sh --target trelvane" builds into build/.
+if [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; then
+  build="$1"
+  shift
+fi
 targets=()
 configure=()
 while [ $# -gt 0 ]; do

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything with clang-14 in Release, warnings as errors (a second
-# compiler keeps the code honest), plus the libFuzzer targets of tests/fuzz,
-# then runs each target for a while on a copy of its seed corpus.
+# Builds the programs, tools, libraries and benchmarks with clang-14 in
+# Release, warnings as errors (a second compiler keeps the code honest), plus
+# the libFuzzer targets of tests/fuzz, then runs each target for a while on a
+# copy of its seed corpus. The test programs are left to scripts/test.sh,
+# whose two g++ builds compile and run them.
 #
 #   scripts/fuzz.sh [--seconds N] [--build DIR] [--coverage]
 #
@@ -24,7 +26,7 @@ while [ $# -gt 0 ]; do
     --seconds) seconds="$2"; shift 2 ;;
     --build) build="$2"; shift 2 ;;
     --coverage) coverage=1; shift ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "fuzz.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -36,7 +38,7 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 echo "fuzz.sh: building with clang-14 (Release) in $build"
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Release \
-  -DTRELVANE_WERROR=ON -DTRELVANE_FUZZ=ON -DTRELVANE_BENCH=OFF "${launcher[@]}" >/dev/null
+  -DTRELVANE_WERROR=ON -DTRELVANE_FUZZ=ON -DTRELVANE_TESTS=OFF -DTRELVANE_BENCH=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # Inputs up to 64 KiB give the log target files of over 1000 records, past
@@ -84,11 +86,15 @@ if [ "$coverage" = 1 ]; then
   # No compiler cache here: it would record the sources by relative paths, which the report cannot match.
   cmake -S "$here" -B "$cbuild" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug -DTRELVANE_BENCH=OFF \
     -DCMAKE_CXX_COMPILER_LAUNCHER= -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" >/dev/null
-  cmake --build "$cbuild" -j"$(nproc)" --target fuzz-frame-stream-corpus fuzz-log-file-corpus >/dev/null
+  cmake --build "$cbuild" -j"$(nproc)" --target fuzz-frame-stream-corpus fuzz-log-file-corpus >"$cbuild/build.log" \
+    || { echo "fuzz.sh: the coverage build failed; see $cbuild/build.log" >&2; exit 1; }
   rm -f "$cbuild"/fuzz-*.profraw
   for name in frame-stream log-file; do
-    LLVM_PROFILE_FILE="$cbuild/fuzz-$name.profraw" "$cbuild/bin/fuzz-$name-corpus" \
-      "$build/fuzz-corpus/$name" "$here/tests/fuzz/corpus/$name" >/dev/null 2>&1
+    if ! LLVM_PROFILE_FILE="$cbuild/fuzz-$name.profraw" "$cbuild/bin/fuzz-$name-corpus" \
+      "$build/fuzz-corpus/$name" "$here/tests/fuzz/corpus/$name" >"$cbuild/fuzz-$name-corpus.log" 2>&1; then
+      echo "fuzz.sh: the corpus of $name fails its properties in the coverage build; see $cbuild/fuzz-$name-corpus.log" >&2
+      exit 1
+    fi
   done
   "$profdata" merge -o "$cbuild/fuzz.profdata" "$cbuild"/fuzz-*.profraw
   files=(acquisition/FrameReader.cpp acquisition/FrameDecoder.cpp tools/dump/FrameCsvFormatter.cpp
