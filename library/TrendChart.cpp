@@ -54,8 +54,11 @@ void TrendChart::setHistory(const std::vector<PackRun>& runs)
         const auto quantity = static_cast<Quantity>(q);
         QChart* c = chart(quantity);
         c->removeAllSeries();
-        for (QAbstractAxis* axis : c->axes())
+        // removeAxis hands the axis back to us; it would leak on every reload.
+        for (QAbstractAxis* axis : c->axes()) {
             c->removeAxis(axis);
+            delete axis;
+        }
 
         auto* xAxis = new QValueAxis;
         xAxis->setTitleText(QStringLiteral("Run, oldest first"));

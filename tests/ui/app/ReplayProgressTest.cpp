@@ -117,7 +117,10 @@ TEST_F(ReplayProgress, LongReplayEndsWithTheStateAReplayGives)
     EXPECT_EQ(app.chart.thinningStep, expected.thinningStep);
     EXPECT_EQ(app.chart.xScale, expected.xScale);
     EXPECT_EQ(app.words.cellsStatus.load(), words.cellsStatus.load());
-    EXPECT_TRUE(services.notified.isEmpty());
+    // A sparse file holds no stamps, so the one notice that may come says so;
+    // nothing was cancelled or cut short.
+    for (const QString& notice : services.notified)
+        EXPECT_TRUE(notice.contains("does not look like one recording")) << notice.toStdString();
     if (!slow)
         GTEST_LOG_(INFO) << "this machine read the file within the quiet time: no progress was needed";
 }
