@@ -22,10 +22,10 @@ while [ $# -gt 0 ]; do
 done
 
 "$here/scripts/install-deps.sh"
-# Only the four programs the demo runs: the tests and benchmarks (most of a
-# full build) wait for scripts/test.sh.
+# Only the programs the demo runs and the manual Help opens: the tests and
+# benchmarks (most of a full build) wait for scripts/test.sh.
 "$here/scripts/build.sh" "$here/build" --target trelvane --target trelvane-charger-sim \
-  --target trelvane-xshot --target trelvane-log
+  --target trelvane-xshot --target trelvane-log --target trelvane_manual_pdf
 bin="$here/build/bin"
 
 work="$(mktemp -d /tmp/trelvane-demo.XXXXXX)"
@@ -35,6 +35,9 @@ log="$work/demo-charge.tvr"
 [ -n "$shots" ] || shots="$work/screenshots"
 mkdir -p "$shots"
 port=7
+# A finished recording goes into the run library: the demo's into a library of
+# its own, not the user's list of real charges.
+export XDG_DATA_HOME="$work/data"
 
 pids=()
 cleanup() {

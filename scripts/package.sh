@@ -29,18 +29,7 @@ step() { printf '\n== %s (%ds)\n' "$*" "$SECONDS"; }
 fail() { printf 'package.sh: %s\n' "$*" >&2; exit 1; }
 
 # Tools of the build and of the checks below; the build's own come from debian/control.
-CHECK_TOOLS=(build-essential dpkg-dev debhelper lintian appstream desktop-file-utils
-             xvfb xauth xdotool xdg-utils libglib2.0-bin shared-mime-info file)
-
-missing=()
-for p in "${CHECK_TOOLS[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  step "Installing the tools of the build and the checks"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$here/scripts/install-deps.sh" --packaging
 src="$out/src"
 version="$(dpkg-parsechangelog -l "$here/debian/changelog" -S Version)"
 arch="$(dpkg --print-architecture)"

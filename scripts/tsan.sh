@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds with ThreadSanitizer into build-tsan and runs the tests where two
 # threads meet: the acquisition thread, the UI-thread calls, the recording
-# tick and the live record.
+# tick and the live record, the serial link and frame reader on a real
+# pseudo-terminal, and the replay that reads a log in the background.
 #   scripts/tsan.sh [extra ctest args...]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,4 +15,4 @@ cmake --build "$build" -j"$(nproc)" --target trelvane_core_tests trelvane_io_tes
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/scripts/tsan.supp${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 cd "$build"
 ctest --output-on-failure --timeout 300 \
-  -R 'ReceiveThread|UiThreadCall|AcquisitionToLog|RecordingTick|LiveRecord' "$@"
+  -R 'ReceiveThread|UiThreadCall|AcquisitionToLog|RecordingTick|LiveRecord|SerialLinkOnPty|FrameReaderOnPty|BackgroundReplay' "$@"

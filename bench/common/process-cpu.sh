@@ -20,9 +20,11 @@ thread_ticks() {
   done
 }
 
-# Per-thread % of one core between two thread_ticks snapshots ($1, $2) taken at $3 and $4.
+# Per-thread % of one core between two thread_ticks snapshots ($1, $2) taken at
+# $3 and $4, with $5 decimals (default 2).
 thread_share() {
-  join <(sort -k1,1 <<<"$1") <(sort -k1,1 <<<"$2") | awk -v hz="$(getconf CLK_TCK)" -v t0="$3" -v t1="$4" '{
-    printf "  %-8s %-16s %6.2f %%\n", $1, $2, 100 * (($5 - $3) / hz) / (t1 - t0)
+  join <(sort -k1,1 <<<"$1") <(sort -k1,1 <<<"$2") | awk -v hz="$(getconf CLK_TCK)" -v t0="$3" -v t1="$4" \
+      -v decimals="${5:-2}" '{
+    printf "  %-8s %-16s %6." decimals "f %%\n", $1, $2, 100 * (($5 - $3) / hz) / (t1 - t0)
   }'
 }

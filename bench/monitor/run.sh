@@ -20,6 +20,7 @@
 # (default: build).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$here/bench/common/process-cpu.sh"
 build="$here/build"
 seconds=60
 runs=1
@@ -54,15 +55,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# Waits until a command succeeds, for at most $1 seconds.
-wait_for() {
-  local limit=$(( $(date +%s) + $1 )); shift
-  until "$@"; do
-    [ "$(date +%s)" -lt "$limit" ] || return 1
-    sleep 0.1
-  done
-}
+# The recording ends in the run library when the program closes: keep it out
+# of the user's own.
+export XDG_DATA_HOME="$work/data"
 
 # -displayfd: the server picks a free display and writes its number.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.out" 2>&1 &
@@ -108,14 +103,6 @@ log_records() { echo $(( $(stat -c %s "$log" 2>/dev/null || echo 0) / 64 )); }
 recording() { [ "$(log_records)" -ge "$warmup" ]; }
 wait_for $(( warmup + 30 )) recording || { echo "run.sh: nothing was recorded" >&2; cat "$work/trelvane.out" "$work/simulator.out" >&2; exit 1; }
 
-# utime + stime in clock ticks: of the process, or of one thread (task).
-cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "$1"; }
-thread_ticks() { # "tid name ticks" per thread
-  local task
-  for task in /proc/"$app"/task/*; do
-    echo "${task##*/} $(tr ' ' '_' <"$task/comm") $(cpu_ticks "$task/stat")"
-  done
-}
 hz="$(getconf CLK_TCK)"
 
 # Context switches of the acquisition thread: each is one time it slept and woke.
@@ -133,12 +120,12 @@ view="$([ "$detail" = 1 ] && echo detail || echo overview)"
 for run in $(seq "$runs"); do
   records0="$(log_records)"
   ticks0="$(cpu_ticks /proc/$app/stat)"
-  threads0="$(thread_ticks)"
+  threads0="$(thread_ticks "$app")"
   switches0="$(switches "$task")"
   t0="$(date +%s.%N)"
   sleep "$seconds"                                               # the measurement itself
   ticks1="$(cpu_ticks /proc/$app/stat)"
-  threads1="$(thread_ticks)"
+  threads1="$(thread_ticks "$app")"
   switches1="$(switches "$task")"
   t1="$(date +%s.%N)"
   records1="$(log_records)"
@@ -156,7 +143,5 @@ for run in $(seq "$runs"); do
     printf "peak memory (VmHWM): %.1f MB, resident at the end %.1f MB (target: under 100 MB)\n", hwm / 1024, rss / 1024
   }'
   echo "per thread (% of one core over the same time):"
-  join <(sort -k1,1 <<<"$threads0") <(sort -k1,1 <<<"$threads1") | awk -v hz="$hz" -v t0="$t0" -v t1="$t1" '{
-    printf "  %-8s %-16s %6.3f %%\n", $1, $2, 100 * (($5 - $3) / hz) / (t1 - t0)
-  }'
+  thread_share "$threads0" "$threads1" "$t0" "$t1" 3
 done

@@ -44,7 +44,8 @@ trap cleanup EXIT
   --seconds $(( seconds + 60 )) --wait-for-reader 60 >"$work/simulator.out" 2>&1 &
 pids+=($!)
 wait_for 10 test -e "$ports/COM7" || { echo "run.sh: the simulator did not start" >&2; exit 1; }
-TRELVANE_PORTS_DIR="$ports" "$bin/trelvane-record" --port 7 --log "$log" >"$work/record.out" 2>&1 &
+# --no-library: a benchmark run is no charge of the user's.
+TRELVANE_PORTS_DIR="$ports" "$bin/trelvane-record" --port 7 --log "$log" --no-library >"$work/record.out" 2>&1 &
 app=$!
 pids+=($app)
 
