@@ -22,5 +22,7 @@ done
 # Warnings are errors in our own builds; ccache, when a developer has it, only saves time.
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELVANE_WERROR=ON "${launcher[@]}" "${configure[@]}" >/dev/null
+# Line tables only (-g1): backtraces and profilers still name file and line, and the
+# build takes a fifth less time than with full debug information.
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DTRELVANE_WERROR=ON "${launcher[@]}" "${configure[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" "${targets[@]}"

@@ -45,25 +45,37 @@ cmake --build "$build" -j"$(nproc)"
 # the history's thinning; frames need far less.
 declare -A max_len=([frame-stream]=4096 [log-file]=65536)
 status=0
-for name in frame-stream log-file; do
+names=(frame-stream log-file)
+# The targets run side by side: each is single-threaded, and CI has a core for each.
+declare -A pid
+for name in "${names[@]}"; do
   corpus="$build/fuzz-corpus/$name"
   findings="$build/fuzz-findings/$name"
-  log="$build/fuzz-$name.log"
   mkdir -p "$corpus" "$findings"
   dirs=("$corpus" "$here/tests/fuzz/corpus/$name")
   [ -d "$here/tests/fuzz/regressions/$name" ] && dirs+=("$here/tests/fuzz/regressions/$name")
-  echo "fuzz.sh: fuzz-$name for $seconds s (log: $log)"
+  echo "fuzz.sh: fuzz-$name for $seconds s (log: $build/fuzz-$name.log)"
   "$build/bin/fuzz-$name" -max_total_time="$seconds" -max_len="${max_len[$name]}" -print_final_stats=1 \
-    -artifact_prefix="$findings/" "${dirs[@]}" >"$log" 2>&1 &
-  fuzzer=$!
-  # On a terminal, the fuzzer's latest line every ten seconds.
-  while kill -0 "$fuzzer" 2>/dev/null; do
-    for _ in $(seq 100); do kill -0 "$fuzzer" 2>/dev/null || break; sleep 0.1; done
-    if [ -t 1 ] && kill -0 "$fuzzer" 2>/dev/null; then
-      echo "  $(grep -a '^#' "$log" | tail -n 1)"
-    fi
-  done
-  if wait "$fuzzer"; then
+    -artifact_prefix="$findings/" "${dirs[@]}" >"$build/fuzz-$name.log" 2>&1 &
+  pid[$name]=$!
+done
+running() {
+  local name
+  for name in "${names[@]}"; do kill -0 "${pid[$name]}" 2>/dev/null && return 0; done
+  return 1
+}
+# On a terminal, each fuzzer's latest line every ten seconds.
+while running; do
+  for _ in $(seq 100); do running || break; sleep 0.1; done
+  if [ -t 1 ] && running; then
+    for name in "${names[@]}"; do echo "  $name: $(grep -a '^#' "$build/fuzz-$name.log" | tail -n 1)"; done
+  fi
+done
+for name in "${names[@]}"; do
+  log="$build/fuzz-$name.log"
+  findings="$build/fuzz-findings/$name"
+  if wait "${pid[$name]}"; then
+    echo "fuzz.sh: fuzz-$name held every property"
     { grep -a -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1; \
       grep -a -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log"; } | sed 's/^/  /' || true
   else
