@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <unordered_set>
 
 namespace fs = std::filesystem;
@@ -39,6 +40,20 @@ void walk(const fs::path& folder, std::vector<std::string>& files, ScanReport& r
             files.push_back(it->path().string());
             found();
         }
+    }
+}
+
+// One file too large for memory is a problem of that file, not of the scan;
+// not remembered, so a later scan with more memory tries again.
+ScannedLog scanOne(const std::string& path)
+{
+    try {
+        return scanLog(path);
+    } catch (const std::bad_alloc&) {
+        ScannedLog log;
+        log.verdict = ScannedLog::Verdict::Unreadable;
+        log.problem = LibraryScan::kTooLarge;
+        return log;
     }
 }
 
@@ -136,7 +151,7 @@ ScanReport LibraryScan::scan(const std::vector<std::string>& places, const Progr
             else
                 report.problems.push_back({path, it->second.problem});
         } else {
-            ScannedLog log = scanLog(path);
+            ScannedLog log = scanOne(path);
             ++report.read;
             if (log.verdict == ScannedLog::Verdict::Empty)
                 ++report.empty;

@@ -43,6 +43,7 @@ public:
     static constexpr std::size_t kBatchFiles = 256;
     static constexpr std::chrono::milliseconds kBatchTime{500};
     static constexpr const char* kExtension = ".tvr";
+    static constexpr const char* kTooLarge = "too large to read into memory";
 
     explicit LibraryScan(RunLibrary& library) : library_(library) {}
 

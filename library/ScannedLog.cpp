@@ -105,7 +105,6 @@ ScannedLog scanLog(const std::string& path)
 
     ContentHash hash;
     RunData run;
-    run.reserve(static_cast<std::size_t>(log.stamp.size) / kRecordSize);
     MeasurementRecord first;
     std::int32_t previousStamp = 0;
     std::int64_t index = 0;
@@ -117,8 +116,12 @@ ScannedLog scanLog(const std::string& path)
                                "record " + std::to_string(index + 1) + " is not one this program writes");
             previousStamp = r.elapsedSeconds;
         }
-        if (index == static_cast<std::int64_t>(count))
+        if (index == static_cast<std::int64_t>(count)) {
             first = reader.at(0);
+            // Only now is the size a promise of records: a sparse or foreign
+            // file of any size fails the first block.
+            run.reserve(static_cast<std::size_t>(log.stamp.size) / kRecordSize);
+        }
         hashRecords(hash, reader, count);
         run.append(&reader.at(0), count);
     }

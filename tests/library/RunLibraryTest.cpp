@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -70,6 +73,23 @@ TEST_F(RunLibraryTest, ScansAFolderReportsBrokenFilesAndReadsNothingTheSecondTim
     EXPECT_EQ(second.unchanged, 5);
     EXPECT_EQ(second.empty, 1);
     EXPECT_EQ(second.problems.size(), 2u) << "broken files are still reported";
+}
+
+TEST_F(RunLibraryTest, AHugeSparseFileIsReportedAndTheScanGoesOn)
+{
+    // Its size promises 2^35 records; its zeros are no record at all.
+    writeRun(logs() + "/a.tvr", 1);
+    const std::string huge = logs() + "/huge.tvr";
+    std::ofstream(huge).close();
+    ASSERT_EQ(::truncate(huge.c_str(), std::int64_t{2} << 40), 0);
+    writeRun(logs() + "/z.tvr", 2);
+
+    const ScanReport report = scan();
+    EXPECT_EQ(report.files, 3);
+    EXPECT_EQ(report.added, 2);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].path, huge);
+    EXPECT_EQ(report.problems[0].reason, "record 1 is not one this program writes");
 }
 
 TEST_F(RunLibraryTest, FindsMovedRenamedAndCopiedLogsByTheirContent)

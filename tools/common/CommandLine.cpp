@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <limits>
+#include <new>
 
 namespace cli {
 
@@ -319,8 +321,18 @@ int Commands::run(int argc, const char* const* argv) const
         return kExitOk;
     }
     for (const Command& command : commands_) {
-        if (command.name == first)
+        if (command.name != first)
+            continue;
+        // Whatever a command did not foresee ends it with a message and a
+        // failure status, never with an abort and a core dump.
+        try {
             return command.handler(argc, argv);
+        } catch (const std::bad_alloc&) {
+            report(tool_ + " " + first, "out of memory");
+        } catch (const std::exception& e) {
+            report(tool_ + " " + first, e.what());
+        }
+        return kExitFailure;
     }
     report(tool_, "unknown command " + first);
     std::fprintf(stderr, "Try '%s --help' for more information.\n", tool_.c_str());
