@@ -11,6 +11,8 @@
 #include <fstream>
 #include <map>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -90,6 +92,55 @@ TEST_F(RunLibraryTest, AHugeSparseFileIsReportedAndTheScanGoesOn)
     ASSERT_EQ(report.problems.size(), 1u);
     EXPECT_EQ(report.problems[0].path, huge);
     EXPECT_EQ(report.problems[0].reason, "record 1 is not one this program writes");
+}
+
+// Folders nested deeper than a path can name: opening the deepest fails
+// (ENAMETOOLONG) even for root, for whom no permission stops a walk.
+class DeepFolders {
+public:
+    static constexpr int kDepth = 24;
+    explicit DeepFolders(const std::string& top) : top_(top)
+    {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < kDepth && fd >= 0; ++i) {
+            ::mkdirat(fd, name().c_str(), 0700);
+            const int next = ::openat(fd, name().c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~DeepFolders() { remove(::open(top_.c_str(), O_RDONLY | O_DIRECTORY), kDepth); }
+    static std::string name() { return std::string(200, 'd'); }
+
+private:
+    static void remove(int fd, int depth)
+    {
+        if (fd < 0)
+            return;
+        if (depth > 0) {
+            remove(::openat(fd, name().c_str(), O_RDONLY | O_DIRECTORY), depth - 1);
+            ::unlinkat(fd, name().c_str(), AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
+    std::string top_;
+};
+
+TEST_F(RunLibraryTest, AFolderThatCannotBeOpenedIsReportedAndItsSiblingsAreScanned)
+{
+    fs::create_directories(logs());
+    const DeepFolders deep(logs());
+    for (int i = 0; i < 12; ++i)
+        writeRun(logs() + "/run" + std::to_string(i) + "/run.tvr", i);
+
+    const ScanReport report = scan();
+    EXPECT_EQ(report.files, 12);
+    EXPECT_EQ(report.added, 12);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].reason, std::make_error_code(std::errc::filename_too_long).message());
+    EXPECT_GT(report.problems[0].path.size(), std::size_t{4096}) << "names the folder";
 }
 
 TEST_F(RunLibraryTest, FindsMovedRenamedAndCopiedLogsByTheirContent)
