@@ -234,6 +234,22 @@ TEST_F(RunLibraryTest, ADeletedLibraryIsRebuiltFromTheLogsWithTheSameFigures)
     }
 }
 
+TEST_F(RunLibraryTest, GoneFilesAreForgottenWhateverTheFolderIsNamed)
+{
+    const char* folders[] = {"plain", "Ladeger\u00e4t \u00fc", "\u5145\u96fb", "caf\u00e9/\u00fc"};
+    int seed = 0;
+    for (const char* folder : folders) {
+        const std::string place = dir.file(folder);
+        writeRun(place + "/run.tvr", ++seed);
+        writeRun(place + "/kept.tvr", ++seed);
+        ASSERT_EQ(scan({place}).added, 2) << folder;
+        fs::remove(place + "/run.tvr");
+        const ScanReport again = scan({place});
+        EXPECT_EQ(again.gone, 1) << folder;
+        EXPECT_EQ(again.unchanged, 1) << folder;
+    }
+}
+
 TEST_F(RunLibraryTest, PacksAreNamedRenamedDescribedAndGivenRuns)
 {
     writeRun(logs() + "/a.tvr", 1);
