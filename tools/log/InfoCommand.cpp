@@ -2,6 +2,7 @@
 #include "LogCommands.h"
 
 #include "CommandLine.h"
+#include "Printable.h"
 #include "recording/LogCsv.h"
 #include "recording/LogSummary.h"
 #include "TerminalProgress.h"
@@ -29,7 +30,7 @@ int runInfo(int argc, const char* const* argv)
         return cli::kExitFailure;
     }
 
-    std::printf("file: %s\n", file.c_str());
+    std::printf("file: %s\n", cli::printable(file).c_str());
     std::printf("records: %lld\n", static_cast<long long>(summary.records()));
     if (summary.records() > 0) {
         std::printf("stamps: %d to %d\n", summary.firstStamp(), summary.lastStamp());
