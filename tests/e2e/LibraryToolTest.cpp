@@ -73,6 +73,21 @@ TEST(LibraryTool, ExitStatusesAsDocumented)
     EXPECT_TRUE(missing.err.contains("trelvane-library: pack \"nobody\": no such pack")) << missing.err.toStdString();
 }
 
+TEST(LibraryTool, PathsFromOutsideAreShownEscapedInListsAndProblems)
+{
+    TempDir dir;
+    const std::string folder = dir.file("logs/\x1b[2Jwiped");
+    writeCharge(folder + "/run.tvr", 2200, 5, 1);
+    writeRecords(folder + "/cut.tvr", {}, {1, 2, 3});
+    const ToolResult scan = runTool(kTool, with(dir, {"scan", QString::fromStdString(dir.file("logs"))}));
+    const ToolResult list = runTool(kTool, with(dir, {"list"}));
+    for (const ToolResult* r : {&scan, &list}) {
+        const QByteArray all = r->out + r->err;
+        EXPECT_FALSE(all.contains('\x1b')) << all.toStdString();
+        EXPECT_TRUE(all.contains("\\x1B[2Jwiped/")) << all.toStdString();
+    }
+}
+
 TEST(LibraryTool, FromScanToTrendAndWarningsOfAFadingPack)
 {
     TempDir dir;

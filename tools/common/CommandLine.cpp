@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "Printable.h"
 
 #include "TrelvaneVersion.h"
 
@@ -76,14 +77,16 @@ const char* version()
     return TRELVANE_VERSION;
 }
 
+// Names and reasons come from outside (paths, arguments, system texts): what
+// could move the cursor or clear the terminal is shown escaped.
 void report(const std::string& tool, const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\n", tool.c_str(), message.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), printable(message).c_str());
 }
 
 void report(const std::string& tool, const std::string& what, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), what.c_str(), reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), printable(what).c_str(), printable(reason).c_str());
 }
 
 CommandLine::CommandLine(std::string tool, std::string synopsis, std::string about, std::string epilog)
