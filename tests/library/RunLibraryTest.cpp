@@ -302,6 +302,14 @@ TEST_F(RunLibraryTest, AFinishedRecordingIsAddedOrLeftWithANoticeButNeverLost)
     EXPECT_NE(failed.notice.find(dir.file("a-file")), std::string::npos) << failed.notice;
     EXPECT_NE(failed.notice.find("The log file is complete"), std::string::npos) << failed.notice;
     EXPECT_EQ(readBytes(log), bytes);
+
+    // The command it suggests reads the name back as it is in a shell.
+    const std::string odd = logs() + "/it's $HOME \"now\".tvr";
+    writeRun(odd, 6);
+    const AddedRecording later = addFinishedRecording(odd, dir.file("a-file/trelvane/library.sqlite"));
+    EXPECT_NE(later.notice.find("add it later with: trelvane-library scan '" + logs() + "/it'\\''s $HOME \"now\".tvr'"),
+              std::string::npos)
+        << later.notice;
 }
 
 } // namespace
