@@ -113,6 +113,8 @@ TEST(LogStatsTool, WhatCannotBeDoneEndsWithItsStatus)
         {{"stats", empty}, 1, "holds no record"},
         {{"stats", dir.filePath("missing.tvr")}, 1, "No such file"},
         {{"stats", log, "--from", "ten"}, 2, "--from"},
+        {{"stats", log, "--from", "1:00:00", "--to", "0:10:00"}, 2, "--from 1:00:00 is after --to 0:10:00"},
+        {{"plot", log, "-o", dir.filePath("x.png"), "--from", "20", "--to", "10"}, 2, "is after --to"},
         {{"stats"}, 2, ""},
         {{"plot", log}, 2, "-o OUT.png"},
         {{"plot", log, "-o", dir.filePath("x.png"), "--size", "10x10"}, 2, "--size"},

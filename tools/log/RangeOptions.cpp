@@ -36,6 +36,10 @@ std::optional<Range> parse(const cli::CommandLine& line)
         }
         (std::string(name) == "from" ? range.from : range.to) = *t;
     }
+    if (range.from > range.to) {
+        cli::report(line.tool(), "--from " + line.value("from") + " is after --to " + line.value("to"));
+        return std::nullopt;
+    }
     return range;
 }
 
