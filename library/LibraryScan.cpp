@@ -30,7 +30,7 @@ void walk(const fs::path& folder, std::vector<std::string>& files, ScanReport& r
         std::error_code error;
         fs::directory_iterator it(path, error);
         if (error)
-            report.problems.push_back({path.string(), error.message()});
+            report.problems.push_back({path.string(), error.message(), true});
         else
             open.push_back(std::move(it));
     };
@@ -45,12 +45,12 @@ void walk(const fs::path& folder, std::vector<std::string>& files, ScanReport& r
         std::error_code error;
         it.increment(error);
         if (error) {
-            report.problems.push_back({entry.path().parent_path().string(), error.message()});
+            report.problems.push_back({entry.path().parent_path().string(), error.message(), true});
             open.pop_back();
         }
         const fs::file_status status = entry.symlink_status(error);
         if (error) {
-            report.problems.push_back({entry.path().string(), error.message()});
+            report.problems.push_back({entry.path().string(), error.message(), true});
             continue;
         }
         if (fs::is_directory(status)) {
@@ -104,7 +104,7 @@ ScanReport LibraryScan::scan(const std::vector<std::string>& places, const Progr
         std::error_code error;
         const fs::file_status status = fs::status(place, error);
         if (error) {
-            report.problems.push_back({place, error.message()});
+            report.problems.push_back({place, error.message(), true});
         } else if (fs::is_directory(status)) {
             std::string folder = fs::weakly_canonical(fs::absolute(place), error).string();
             folders.push_back(folder);

@@ -13,6 +13,7 @@ struct ScanReport {
     struct Problem {
         std::string path;
         std::string reason;
+        bool place = false; // a folder or a named place, not a log file
     };
     std::int64_t files = 0;     // log files found
     std::int64_t read = 0;      // of them read (new or changed)

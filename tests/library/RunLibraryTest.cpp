@@ -92,6 +92,7 @@ TEST_F(RunLibraryTest, AHugeSparseFileIsReportedAndTheScanGoesOn)
     ASSERT_EQ(report.problems.size(), 1u);
     EXPECT_EQ(report.problems[0].path, huge);
     EXPECT_EQ(report.problems[0].reason, "record 1 is not one this program writes");
+    EXPECT_FALSE(report.problems[0].place);
 }
 
 // Folders nested deeper than a path can name: opening the deepest fails
@@ -141,6 +142,7 @@ TEST_F(RunLibraryTest, AFolderThatCannotBeOpenedIsReportedAndItsSiblingsAreScann
     ASSERT_EQ(report.problems.size(), 1u);
     EXPECT_EQ(report.problems[0].reason, std::make_error_code(std::errc::filename_too_long).message());
     EXPECT_GT(report.problems[0].path.size(), std::size_t{4096}) << "names the folder";
+    EXPECT_TRUE(report.problems[0].place) << "counted apart from logs that are no run";
 }
 
 TEST_F(RunLibraryTest, FindsMovedRenamedAndCopiedLogsByTheirContent)

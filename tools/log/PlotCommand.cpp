@@ -4,6 +4,7 @@
 #include "RangeOptions.h"
 
 #include "CommandLine.h"
+#include "TerminalProgress.h"
 #include "analysis/AnalysisSession.h"
 #include "analysis/PictureExport.h"
 
@@ -68,7 +69,12 @@ int runPlot(int argc, const char* const* argv)
     AnalysisSession session;
     for (const std::string& file : line.arguments()) {
         std::string error;
-        if (!session.open(file, error)) {
+        TerminalProgress progress(kLogTool, file);
+        const bool opened = session.open(file, error, [&](std::int64_t done, std::int64_t total) {
+            progress.advance(done, total);
+        });
+        progress.finish();
+        if (!opened) {
             cli::report(kLogTool, file, error);
             return cli::kExitFailure;
         }
