@@ -88,6 +88,24 @@ TEST(LibraryTool, PathsFromOutsideAreShownEscapedInListsAndProblems)
     }
 }
 
+TEST(LibraryTool, EveryCommandListsItsExitStatusesOnePerLine)
+{
+    const struct {
+        const char* tool;
+        const char* command;
+    } commands[] = {
+        {"trelvane-library", "scan"}, {"trelvane-library", "list"}, {"trelvane-library", "pack"},
+        {"trelvane-library", "trend"}, {"trelvane-library", "check"}, {"trelvane-log", "info"},
+        {"trelvane-log", "csv"}, {"trelvane-log", "stats"}, {"trelvane-log", "plot"},
+    };
+    for (const auto& c : commands) {
+        const ToolResult r = runTool(c.tool, {c.command, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << c.tool << " " << c.command;
+        EXPECT_TRUE(r.out.contains("\nExit status:\n  0  ") && r.out.contains("\n  2  the command line is wrong"))
+            << c.tool << " " << c.command << "\n" << r.out.toStdString();
+    }
+}
+
 TEST(LibraryTool, FromScanToTrendAndWarningsOfAFadingPack)
 {
     TempDir dir;

@@ -211,8 +211,10 @@ int packList(int argc, const char* const* argv)
 int runPack(int argc, const char* const* argv)
 {
     cli::Commands commands(kPackTool, "Names packs and assigns runs to them.",
-                           "Exit status: 0 done, 1 the library could not be read or written, or no such\n"
-                           "pack or run, 2 bad command line.");
+                           "Exit status:\n"
+                           "  0  done\n"
+                           "  1  the library could not be read or written, or no such pack or run\n"
+                           "  2  the command line is wrong");
     commands.add("add", "NAME [--capacity MAH] [--cells N] [--notes TEXT]", "add a pack", packAdd);
     commands.add("rename", "OLD NEW", "rename a pack", packRename);
     commands.add("assign", "NAME RUN... | --none RUN...", "assign runs (numbers or log files) to a pack", packAssign);

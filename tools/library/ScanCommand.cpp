@@ -19,7 +19,12 @@ int runScan(int argc, const char* const* argv)
                           "by its content and keeps its pack; a file the library knows whose size and\n"
                           "modification time did not change is not read again. Files that are no run (cut\n"
                           "short, not a log, unreadable) are reported and the scan goes on. Files the\n"
-                          "library knew in these folders that are gone are forgotten; their runs stay.");
+                          "library knew in these folders that are gone are forgotten; their runs stay.",
+                          "Exit status:\n"
+                          "  0  done: every log file is in the library or empty\n"
+                          "  1  the library could not be used, or some files or folders are reported (the\n"
+                          "     others were added)\n"
+                          "  2  the command line is wrong");
     LibraryOptions::declare(line);
     line.positionals("FOLDER|FILE", 1, -1);
     if (!line.parse(argc, argv, 2))

@@ -15,7 +15,11 @@ int runInfo(int argc, const char* const* argv)
     cli::CommandLine line(std::string(kLogTool) + " info", "FILE",
                           "Prints the records of a log file, their stamps and the first gap in them, a\n"
                           "trailing fragment, the extent of every measured value, and the chart state\n"
-                          "(span, step, x-scale, history, axis ranges) that replaying it shows.");
+                          "(span, step, x-scale, history, axis ranges) that replaying it shows.",
+                          "Exit status:\n"
+                          "  0  done\n"
+                          "  1  FILE cannot be read, or got shorter while it was read\n"
+                          "  2  the command line is wrong");
     line.positionals("FILE", 1, 1);
     if (!line.parse(argc, argv, 2))
         return line.exitCode();

@@ -41,7 +41,11 @@ int runPlot(int argc, const char* const* argv)
         "Traces (--traces, comma-separated; default voltage,current,capacity,temperature):\n"
         "  voltage current capacity temperature cell1 ... cell8 cells spread power energy\n"
         "  charge (the current integrated over time, in mAh, beside the capacity).\n"
-        "Exit status: 0 done, 1 a log cannot be read or OUT cannot be written, 2 bad command line.");
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  a log cannot be read or OUT cannot be written\n"
+        "  2  the command line is wrong");
     line.option("output", 'o', "OUT", "the picture to write: a name ending in .png or .svg");
     line.option("size", 0, "WxH", "its size in pixels (default 1200x800; 64 to 8192 each way)");
     line.option("traces", 0, "LIST", "what to draw (see below)");
