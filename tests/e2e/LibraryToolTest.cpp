@@ -69,6 +69,14 @@ TEST(LibraryTool, ExitStatusesAsDocumented)
         ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.exitCode, c.status) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
+    // A wrong value is refused before the library is opened: none is made.
+    TempDir fresh;
+    for (const QStringList& args : {QStringList{"pack", "add", "A", "--cells", "9"},
+                                    QStringList{"pack", "add", "A", "--cells", "2.5"},
+                                    QStringList{"pack", "set", "A", "--capacity", "-1"}}) {
+        EXPECT_EQ(runTool(kTool, with(fresh, args)).exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(std::filesystem::exists(fresh.file("library.sqlite"))) << args.join(' ').toStdString();
+    }
     const ToolResult missing = runTool(kTool, with(dir, {"trend", "nobody"}));
     EXPECT_TRUE(missing.err.contains("trelvane-library: pack \"nobody\": no such pack")) << missing.err.toStdString();
 }
