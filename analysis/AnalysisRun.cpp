@@ -1,5 +1,7 @@
 #include "analysis/AnalysisRun.h"
 
+#include <new>
+
 AnalysisRun::AnalysisRun(std::string path) : follower_(std::move(path)) {}
 
 std::string AnalysisRun::name() const
@@ -11,11 +13,24 @@ std::string AnalysisRun::name() const
 
 bool AnalysisRun::load(const Progress& progress)
 {
+    error_.clear();
     if (!follower_.open())
         return false;
     data_.clear();
-    data_.reserve(static_cast<std::size_t>(follower_.size() / static_cast<std::int64_t>(kRecordSize)));
-    return take(progress) != Update::Failed;
+    const std::int64_t records = follower_.size() / static_cast<std::int64_t>(kRecordSize);
+    const auto tooLarge = [&] {
+        data_.clear();
+        error_ = std::string(kTooLarge) + " (" + std::to_string(records) + " records)";
+        return false;
+    };
+    if (records > kMostRecords)
+        return tooLarge();
+    try {
+        data_.reserve(static_cast<std::size_t>(records));
+        return take(progress) != Update::Failed;
+    } catch (const std::bad_alloc&) {
+        return tooLarge();
+    }
 }
 
 AnalysisRun::Update AnalysisRun::refresh()

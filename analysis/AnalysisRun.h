@@ -14,6 +14,12 @@ class AnalysisRun {
 public:
     enum class Update { None, Grew, Restarted, Failed };
 
+    // Records beyond this are refused rather than read until memory runs out
+    // (a sparse file is terabytes of zeros): about two years of seconds,
+    // some 1.7 GB of columns.
+    static constexpr std::int64_t kMostRecords = std::int64_t{1} << 26;
+    static constexpr const char* kTooLarge = "too large to analyse";
+
     explicit AnalysisRun(std::string path);
 
     // Reads every record there is; false with error() when the file cannot be
@@ -28,7 +34,7 @@ public:
     const std::string& path() const { return follower_.path(); }
     // The file's name without its folder, for legends.
     std::string name() const;
-    const std::string& error() const { return follower_.error(); }
+    const std::string& error() const { return error_.empty() ? follower_.error() : error_; }
     int trailingBytes() const { return follower_.trailingBytes(); }
 
 private:
@@ -37,4 +43,5 @@ private:
     LogFollower follower_;
     RunData data_;
     std::vector<MeasurementRecord> buffer_;
+    std::string error_; // what load() refused; the follower's own otherwise
 };

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-bool AnalysisSession::open(const std::string& path, std::string& error)
+bool AnalysisSession::open(const std::string& path, std::string& error, const AnalysisRun::Progress& progress)
 {
     auto run = std::make_unique<AnalysisRun>(path);
-    if (!run->load()) {
+    if (!run->load(progress)) {
         error = run->error();
         return false;
     }

@@ -17,7 +17,8 @@ public:
     enum class Cursor { A, B };
 
     // Opens and reads a log; false with `error` set when it cannot be read.
-    bool open(const std::string& path, std::string& error);
+    // `progress` is told as AnalysisRun::load tells it.
+    bool open(const std::string& path, std::string& error, const AnalysisRun::Progress& progress = {});
     // Takes in what the files gained since; true when anything changed.
     bool refresh();
     // Counts the changes of the runs' data (opened, grown, read anew).

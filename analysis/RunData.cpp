@@ -20,6 +20,7 @@ bool finite(float v) { return std::isfinite(v); }
 
 void RunData::reserve(std::size_t records)
 {
+    records = std::min(records, kMostReserved);
     time_.reserve(records);
     bridge_.reserve(records);
     voltage_.reserve(records);

@@ -48,7 +48,10 @@ public:
     static constexpr std::int64_t kSamplePeriod = 1;
     static constexpr double kSecondsPerHour = 3600.0;
 
-    // Capacity for this many records, so that a long log is not copied as it grows.
+    // Capacity for this many records, so that a long log is not copied as it
+    // grows; at most kMostReserved, as a file's size is no promise of records
+    // (a sparse or foreign file), beyond which the columns grow as they fill.
+    static constexpr std::size_t kMostReserved = std::size_t{1} << 22; // seven weeks of seconds, ~100 MB
     void reserve(std::size_t records);
     void append(const MeasurementRecord* records, std::size_t count);
     void clear();

@@ -1,7 +1,11 @@
 #include "analysis/StatsReport.h"
 
 #include "analysis/TimeAxis.h"
+#include "text/Utf8.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -12,50 +16,46 @@ constexpr int kSecondsDecimals = 0;
 // Twelve significant digits, '.' whatever the locale: the records hold 32-bit
 // floats (seven digits), so this keeps every digit they have and hides the
 // rounding of long sums.
+constexpr int kJsonDigits = 12;
+// The longest number a double makes in fixed notation: 309 digits before the
+// point, a sign, the point and the decimals asked for (at most kMostDecimals).
+constexpr int kMostDecimals = 17;
+constexpr std::size_t kLongestNumber = 309 + 2 + kMostDecimals;
+
 std::string jsonNumber(double v)
 {
     if (!std::isfinite(v))
         return "null";
-    char text[40];
-    std::snprintf(text, sizeof text, "%.12g", v);
-    for (char* c = text; *c; ++c) {
-        if (*c == ',')
-            *c = '.';
-    }
-    return text;
+    char text[kLongestNumber];
+    return {text, std::to_chars(text, text + sizeof text, v, std::chars_format::general, kJsonDigits).ptr};
 }
 
-// Length of the valid UTF-8 sequence at text[i], 0 if it is not one.
-std::size_t utf8Length(const std::string& text, std::size_t i)
+// The table's columns: name and unit to the left, numbers to the right.
+constexpr std::size_t kNameWidth = 22;
+constexpr std::size_t kUnitWidth = 4;
+constexpr std::size_t kNumberWidth = 12;
+
+void padded(std::string& out, const std::string& text, std::size_t width, bool right)
 {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b = byte(i);
-    std::size_t n;
-    unsigned int value;
-    if (b < 0x80)
-        return 1;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        value = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        value = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        value = b & 0x07;
-    } else {
-        return 0;
+    const std::size_t pad = text.size() < width ? width - text.size() : 0;
+    if (right)
+        out.append(pad, ' ');
+    out += text;
+    if (!right)
+        out.append(pad, ' ');
+}
+
+std::string tableRow(const std::string& name, const std::string& unit, const std::array<std::string, 5>& numbers)
+{
+    std::string row;
+    padded(row, name, kNameWidth, false);
+    row += ' ';
+    padded(row, unit, kUnitWidth, false);
+    for (const std::string& number : numbers) {
+        row += ' ';
+        padded(row, number, kNumberWidth, true);
     }
-    if (i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool overlong = (n == 3 && value < 0x800) || (n == 4 && value < 0x10000);
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return overlong || surrogate || value > 0x10FFFF ? 0 : n;
+    return row + '\n';
 }
 
 } // namespace
@@ -78,13 +78,9 @@ std::string formatValue(double value, int decimals)
 {
     if (!std::isfinite(value))
         return "-";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string out = text;
-    for (char& c : out) {
-        if (c == ',')
-            c = '.';
-    }
+    char text[kLongestNumber];
+    const int digits = std::clamp(decimals, 0, kMostDecimals);
+    std::string out(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits).ptr);
     if (out.size() > 1 && out[0] == '-' && out.find_first_not_of("-0.") == std::string::npos)
         out.erase(0, 1); // "-0.00" reads as a sign that is not there
     return out;
@@ -105,21 +101,16 @@ std::string statsText(const std::string& file, const RangeStats& s)
         + " to " + std::to_string(s.b + 1) + ")\n";
     for (const Aggregate& a : aggregates(s))
         out += std::string(a.label) + ": " + formatAggregate(a) + "\n";
-    char line[200];
-    std::snprintf(line, sizeof line, "\n%-22s %-4s %12s %12s %12s %12s %12s\n", "quantity", "unit", "start", "end",
-                  "delta", "minimum", "maximum");
-    out += line;
+    out += '\n' + tableRow("quantity", "unit", {"start", "end", "delta", "minimum", "maximum"});
     for (std::size_t t = 0; t < kTraceCount; ++t) {
         const RangeStats::TraceValues& v = s.traces[t];
         if (!v.shown)
             continue;
         const TraceInfo& info = traceInfo(traceAt(t));
         const int d = info.decimals + 1;
-        std::snprintf(line, sizeof line, "%-22s %-4s %12s %12s %12s %12s %12s\n", info.label, info.keyUnit,
-                      formatValue(v.atA, d).c_str(), formatValue(v.atB, d).c_str(),
-                      formatValue(v.atB - v.atA, d).c_str(), formatValue(v.extent.minimum, d).c_str(),
-                      formatValue(v.extent.maximum, d).c_str());
-        out += line;
+        out += tableRow(info.label, info.keyUnit,
+                        {formatValue(v.atA, d), formatValue(v.atB, d), formatValue(v.atB - v.atA, d),
+                         formatValue(v.extent.minimum, d), formatValue(v.extent.maximum, d)});
     }
     return out;
 }
@@ -129,7 +120,7 @@ std::string jsonString(const std::string& text)
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = utf8Length(text, i);
+        const std::size_t n = utf8At(text, i).length;
         if (n == 0) {
             out += "\\ufffd";
             ++i;

@@ -1,7 +1,9 @@
-# trelvane_tool(NAME SOURCES... [LIBS libs...] [NO_INSTALL])
+# trelvane_tool(NAME SOURCES... [LIBS libs...] [NO_INSTALL] [HELPER_OF TOOL])
 # A program: built beside the others, warnings on; unless NO_INSTALL, installed
 # into bin with a manual page made from its --help, and checked by a test that
-# it answers --help and --version. Every program is made through here so that
+# it answers --help and --version. A HELPER_OF program does part of TOOL's work
+# (TOOL runs it): it is installed into libexec/trelvane without a manual page,
+# and TOOL finds it by TRELVANE_HELPER_DIR, the way from bin to there. Every program is made through here so that
 # what programs share is added in one place.
 #
 # Manual pages: TRELVANE_MAN_PAGES=AUTO makes them when help2man is there,
@@ -51,15 +53,25 @@ function(trelvane_man_page name)
 endfunction()
 
 function(trelvane_tool name)
-  cmake_parse_arguments(TOOL "NO_INSTALL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(TOOL "NO_INSTALL" "HELPER_OF" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${TOOL_SOURCES} ${TOOL_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${TOOL_LIBS})
   trelvane_warnings(${name})
+  if(TOOL_HELPER_OF)
+    # Built with its tool, so that the tool works in the build tree as installed.
+    add_dependencies(${TOOL_HELPER_OF} ${name})
+    file(RELATIVE_PATH helper_dir ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/trelvane)
+    target_compile_definitions(${TOOL_HELPER_OF} PRIVATE TRELVANE_HELPER_DIR="${helper_dir}")
+  endif()
   if(TOOL_NO_INSTALL)
     return()
   endif()
-  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  trelvane_man_page(${name})
+  if(TOOL_HELPER_OF)
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/trelvane)
+  else()
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    trelvane_man_page(${name})
+  endif()
   if(TRELVANE_TESTS)
     # No display: --help and --version must not need one.
     add_test(NAME ${name}.AnswersHelpAndVersion

@@ -5,12 +5,25 @@
 #include "library/LibraryScan.h"
 #include "library/RunLibrary.h"
 
+namespace {
+
+// As a POSIX shell reads it back whatever the name holds ($, quotes, spaces).
+std::string shellQuoted(const std::string& text)
+{
+    std::string out = "'";
+    for (const char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
 AddedRecording addFinishedRecording(const std::string& logPath, const std::string& libraryPath, int busyTimeoutMs)
 {
     AddedRecording added;
     const std::string library = libraryPath.empty() ? defaultLibraryPath() : libraryPath;
     const std::string path = libraryPathOf(logPath);
-    const std::string later = " The log file is complete; add it later with: trelvane-library scan \"" + path + "\"";
+    const std::string later = " The log file is complete; add it later with: trelvane-library scan " + shellQuoted(path);
 
     const ScannedLog log = scanLog(path);
     if (log.verdict == ScannedLog::Verdict::Empty) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <unordered_set>
 
 namespace fs = std::filesystem;
@@ -18,27 +19,60 @@ bool isLogName(const fs::path& path)
 }
 
 // Regular .tvr files below `folder`, without following links (a link to a
-// folder above would never end). Folders that cannot be read are reported.
+// folder above would never end). A folder that cannot be opened or read to
+// its end is reported with the reason, and its siblings are walked all the
+// same: one iterator per open folder, as an error ends only its own.
 void walk(const fs::path& folder, std::vector<std::string>& files, ScanReport& report,
           const std::function<void()>& found)
 {
-    std::error_code error;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-    if (error) {
-        report.problems.push_back({folder.string(), error.message()});
-        return;
-    }
-    for (const fs::recursive_directory_iterator end; it != end; it.increment(error)) {
-        if (error) {
-            report.problems.push_back({it->path().string(), error.message()});
-            error.clear();
+    std::vector<fs::directory_iterator> open;
+    const auto enter = [&](const fs::path& path) {
+        std::error_code error;
+        fs::directory_iterator it(path, error);
+        if (error)
+            report.problems.push_back({path.string(), error.message(), true});
+        else
+            open.push_back(std::move(it));
+    };
+    enter(folder);
+    while (!open.empty()) {
+        fs::directory_iterator& it = open.back();
+        if (it == fs::directory_iterator()) {
+            open.pop_back();
             continue;
         }
-        const fs::file_status status = it->symlink_status(error);
-        if (!error && fs::is_regular_file(status) && isLogName(it->path())) {
-            files.push_back(it->path().string());
+        const fs::directory_entry entry = *it;
+        std::error_code error;
+        it.increment(error);
+        if (error) {
+            report.problems.push_back({entry.path().parent_path().string(), error.message(), true});
+            open.pop_back();
+        }
+        const fs::file_status status = entry.symlink_status(error);
+        if (error) {
+            report.problems.push_back({entry.path().string(), error.message(), true});
+            continue;
+        }
+        if (fs::is_directory(status)) {
+            enter(entry.path());
+        } else if (fs::is_regular_file(status) && isLogName(entry.path())) {
+            files.push_back(entry.path().string());
             found();
         }
+    }
+}
+
+// One file too large for memory is a problem of that file, not of the scan;
+// not remembered, so a later scan with more memory tries again.
+ScannedLog scanOne(const std::string& path)
+{
+    try {
+        return scanLog(path);
+    } catch (const std::bad_alloc&) {
+        ScannedLog log;
+        log.verdict = ScannedLog::Verdict::Unreadable;
+        log.problem = LibraryScan::kTooLarge;
+        return log;
     }
 }
 
@@ -70,7 +104,7 @@ ScanReport LibraryScan::scan(const std::vector<std::string>& places, const Progr
         std::error_code error;
         const fs::file_status status = fs::status(place, error);
         if (error) {
-            report.problems.push_back({place, error.message()});
+            report.problems.push_back({place, error.message(), true});
         } else if (fs::is_directory(status)) {
             std::string folder = fs::weakly_canonical(fs::absolute(place), error).string();
             folders.push_back(folder);
@@ -136,7 +170,7 @@ ScanReport LibraryScan::scan(const std::vector<std::string>& places, const Progr
             else
                 report.problems.push_back({path, it->second.problem});
         } else {
-            ScannedLog log = scanLog(path);
+            ScannedLog log = scanOne(path);
             ++report.read;
             if (log.verdict == ScannedLog::Verdict::Empty)
                 ++report.empty;

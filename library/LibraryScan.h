@@ -13,6 +13,7 @@ struct ScanReport {
     struct Problem {
         std::string path;
         std::string reason;
+        bool place = false; // a folder or a named place, not a log file
     };
     std::int64_t files = 0;     // log files found
     std::int64_t read = 0;      // of them read (new or changed)
@@ -43,6 +44,7 @@ public:
     static constexpr std::size_t kBatchFiles = 256;
     static constexpr std::chrono::milliseconds kBatchTime{500};
     static constexpr const char* kExtension = ".tvr";
+    static constexpr const char* kTooLarge = "too large to read into memory";
 
     explicit LibraryScan(RunLibrary& library) : library_(library) {}
 

@@ -243,7 +243,9 @@ std::size_t RunLibrary::forgetGone(const std::string& folder, const std::unorder
     const std::string prefix = folder.empty() || folder.back() != '/' ? folder + "/" : folder;
     std::vector<std::string> gone;
     {
-        SqliteStatement s(*db_, "SELECT path FROM files WHERE substr(path, 1, ?) = ?");
+        // Compared as bytes: on text, substr counts characters, and a folder
+        // named beyond ASCII would never match its own byte length.
+        SqliteStatement s(*db_, "SELECT path FROM files WHERE substr(CAST(path AS BLOB), 1, ?1) = CAST(?2 AS BLOB)");
         s.bind(1, static_cast<std::int64_t>(prefix.size())).bind(2, prefix);
         while (s.step()) {
             std::string path = s.text(0);

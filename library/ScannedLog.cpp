@@ -2,6 +2,7 @@
 
 #include "analysis/RunData.h"
 #include "library/ContentHash.h"
+#include "recording/LogFileCheck.h"
 #include "recording/LogReader.h"
 
 #include <bit>
@@ -24,11 +25,12 @@ bool plausible(float v)
 }
 
 // What a record written by the recording tick always satisfies: stamps that
-// count up from 1 and readings that are numbers of a sane size. Random or
+// rise as a recording's (with gaps where a recorder reconnected) and readings
+// that are numbers of a sane size. Random or
 // foreign bytes fail within the first records.
 bool looksRecorded(const MeasurementRecord& r, std::int32_t previousStamp)
 {
-    if (r.elapsedSeconds <= previousStamp)
+    if (!LogFileCheck::rises(r.elapsedSeconds, previousStamp))
         return false;
     if (!plausible(r.auxValue) || !plausible(r.voltage) || !plausible(r.current) || !plausible(r.temperature))
         return false;
@@ -105,9 +107,8 @@ ScannedLog scanLog(const std::string& path)
 
     ContentHash hash;
     RunData run;
-    run.reserve(static_cast<std::size_t>(log.stamp.size) / kRecordSize);
     MeasurementRecord first;
-    std::int32_t previousStamp = 0;
+    std::int32_t previousStamp = LogFileCheck::kBeforeFirst;
     std::int64_t index = 0;
     while (const std::size_t count = reader.next()) {
         for (std::size_t i = 0; i < count; ++i, ++index) {
@@ -117,8 +118,12 @@ ScannedLog scanLog(const std::string& path)
                                "record " + std::to_string(index + 1) + " is not one this program writes");
             previousStamp = r.elapsedSeconds;
         }
-        if (index == static_cast<std::int64_t>(count))
+        if (index == static_cast<std::int64_t>(count)) {
             first = reader.at(0);
+            // Only now is the size a promise of records: a sparse or foreign
+            // file of any size fails the first block.
+            run.reserve(static_cast<std::size_t>(log.stamp.size) / kRecordSize);
+        }
         hashRecords(hash, reader, count);
         run.append(&reader.at(0), count);
     }

@@ -55,9 +55,12 @@ void SqliteDatabase::fail(int code) const
     std::string reason;
     switch (code & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
         reason = "the library is in use by another program and stayed locked for " + seconds(busyTimeoutMs_)
                  + "; try again when it has finished";
+        break;
+    case SQLITE_LOCKED:
+        // Only this connection's own statements conflict so: nothing to wait for.
+        reason = "a table of the library is in use by another step of this program";
         break;
     case SQLITE_READONLY:
         reason = "the library cannot be written: the file or its folder is read-only";

@@ -50,9 +50,6 @@ private:
     bool pastTimeOut(long long startMs) const;
     static long long nowMs();
 
-public:
-
-private:
     std::string path_;
     Mode mode_;
     int busyTimeoutMs_;

@@ -42,6 +42,8 @@ LogReader::LogReader(const std::string& path)
         return;
     }
     sizeAtOpen_ = static_cast<std::int64_t>(st.st_size);
+    device_ = static_cast<std::uint64_t>(st.st_dev);
+    inode_ = static_cast<std::uint64_t>(st.st_ino);
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         fail(errno);
@@ -107,4 +109,11 @@ bool LogReader::rewind()
     atEnd_ = false;
     trailing_ = 0;
     return true;
+}
+
+bool LogReader::isSameFile(int fd) const
+{
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == device_
+        && static_cast<std::uint64_t>(st.st_ino) == inode_;
 }

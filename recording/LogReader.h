@@ -42,6 +42,10 @@ public:
     // Back to the start of the file for another pass.
     bool rewind();
 
+    // Whether an open descriptor names this very file (same device and
+    // inode), whatever path, link or redirection led to it.
+    bool isSameFile(int fd) const;
+
 private:
     void fail(int error);
 
@@ -53,4 +57,6 @@ private:
     int trailing_ = 0;
     bool atEnd_ = false;
     std::int64_t sizeAtOpen_ = 0;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };

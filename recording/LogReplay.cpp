@@ -193,14 +193,17 @@ ReplayReport readLogFile(const std::string& path, SampleHistory& history, const 
     PassResult pass = replayPass(reader, history, report.recordsAtStart, hooks);
     if (reader.error().empty() && !pass.cancelled && pass.records < report.recordsAtStart) {
         // Cut short under the reader: the span was fitted to records that are
-        // gone. Once more over those that were read (the hooks have seen them),
-        // so that the state is what replaying them gives.
+        // gone. Once more over those that were read (eachBlock has seen them),
+        // so that the state is what replaying them gives; still with progress,
+        // which can stop it as it could the first pass.
         state = initial;
         history.words().cellsStatus.store(initialCellsStatus);
         const std::int64_t read = pass.records;
         pass = PassResult{};
+        ReplayHooks again;
+        again.progress = hooks.progress;
         if (read > 0 && reader.rewind())
-            pass = replayPass(reader, history, read, ReplayHooks{});
+            pass = replayPass(reader, history, read, again);
     }
     report.records = pass.records;
     report.ignoredSelections = pass.ignoredSelections;

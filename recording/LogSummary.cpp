@@ -159,5 +159,11 @@ bool LogSummary::read(const std::string& path, LogProgress* progress)
         error_ = replay_.error;
         return false;
     }
+    // Figures of a part, told as the whole file's, would be wrong without a word.
+    if (replay_.shrank()) {
+        error_ = std::string(kShrank) + ": " + std::to_string(replay_.records) + " of its "
+                 + std::to_string(replay_.recordsAtStart) + " records are left";
+        return false;
+    }
     return true;
 }

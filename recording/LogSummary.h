@@ -28,8 +28,11 @@ public:
     static constexpr int kFieldCount = 12;
     static const char* fieldName(int field);
 
-    // Reads the file once; false with error() set when it cannot be read.
-    // `progress` may follow and stop the pass (replay().cancelled).
+    static constexpr const char* kShrank = "got shorter while it was read";
+
+    // Reads the file once; false with error() set when it cannot be read, or
+    // when it got shorter meanwhile (kShrank), as its figures are then of a
+    // part. `progress` may follow and stop the pass (replay().cancelled).
     bool read(const std::string& path, LogProgress* progress = nullptr);
 
     const std::string& error() const { return error_; }

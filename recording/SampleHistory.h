@@ -69,8 +69,26 @@ struct RangeMargins {
     double above; // added to a value above the maximum
     double below; // added to a value below the minimum
 };
-// Indexed by Quantity. Capacity widens downwards without a margin.
-constexpr RangeMargins kWidenMargins[kQuantityCount] = {{5.0, 0.0}, {0.3, -0.2}, {3.0, -2.0}, {0.3, -0.2}};
+struct QuantityMargins {
+    Quantity quantity;
+    RangeMargins margins;
+};
+// In Quantity's order, which indexes it. Capacity widens downwards without a margin.
+constexpr QuantityMargins kWidenMargins[kQuantityCount] = {
+    {Quantity::Capacity, {5.0, 0.0}},
+    {Quantity::Voltage, {0.3, -0.2}},
+    {Quantity::Temperature, {3.0, -2.0}},
+    {Quantity::Current, {0.3, -0.2}},
+};
+constexpr bool inQuantityOrder()
+{
+    for (int i = 0; i < kQuantityCount; ++i) {
+        if (static_cast<int>(kWidenMargins[i].quantity) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(inQuantityOrder(), "kWidenMargins is indexed by Quantity");
 
 template <Quantity q>
 inline void widenOne(RangeBounds& bounds, const MeasurementRecord& record)
@@ -79,17 +97,17 @@ inline void widenOne(RangeBounds& bounds, const MeasurementRecord& record)
     if constexpr (q == Quantity::Capacity) {
         const double v = record.capacity;
         if (v > bounds.maximum[i])
-            bounds.maximum[i] = static_cast<float>(v + kWidenMargins[i].above);
+            bounds.maximum[i] = static_cast<float>(v + kWidenMargins[i].margins.above);
         else if (v < bounds.minimum[i])
-            bounds.minimum[i] = static_cast<float>(v + kWidenMargins[i].below);
+            bounds.minimum[i] = static_cast<float>(v + kWidenMargins[i].margins.below);
     } else {
         // A float field against a float bound: comparing them as floats is
         // comparing them in double, without the conversions.
         const float v = static_cast<float>(quantityValue(record, q));
         if (v > bounds.maximum[i])
-            bounds.maximum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].above);
+            bounds.maximum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].margins.above);
         else if (v < bounds.minimum[i])
-            bounds.minimum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].below);
+            bounds.minimum[i] = static_cast<float>(static_cast<double>(v) + kWidenMargins[i].margins.below);
     }
 }
 } // namespace detail

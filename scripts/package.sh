@@ -87,6 +87,9 @@ while read -r program; do
   expected+=("/usr/share/man/man1/$(basename "$program").1.gz")
 done < <(grep '^/usr/bin/.' "$contents")
 problems=0
+# trelvane-log plot's drawing program, where the build put libexec (Debian may choose the folder).
+grep -qE '^/usr/(libexec|lib/[^/]+)/trelvane/trelvane-log-plot$' "$contents" \
+  || { echo "missing: /usr/libexec/trelvane/trelvane-log-plot"; problems=$((problems + 1)); }
 for path in "${expected[@]}"; do
   grep -qxF "$path" "$contents" || { echo "missing: $path"; problems=$((problems + 1)); }
 done
@@ -126,6 +129,8 @@ perl -e 'for my $s (1..3) { print pack("f<4 l< f<8 l<3", 0, 12.5, 2.0, 25, 10 * 
 info="$(/usr/bin/trelvane-log info "$log")"
 echo "$info" | head -n 4
 grep -qx 'records: 3' <<<"$info" && grep -qx 'stamps: 1 to 3' <<<"$info" || fail "trelvane-log info read the log wrongly"
+env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/trelvane-log plot "$log" -o "$work/charge.png" \
+  && [ -s "$work/charge.png" ] || fail "trelvane-log plot drew no picture"
 for program in trelvane-dump trelvane-charger-sim trelvane-log trelvane-record trelvane-doctor trelvane-library; do
   "/usr/bin/$program" --version
 done

@@ -69,8 +69,49 @@ TEST(LibraryTool, ExitStatusesAsDocumented)
         ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.exitCode, c.status) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
     }
+    // A wrong value is refused before the library is opened: none is made.
+    TempDir fresh;
+    for (const QStringList& args : {QStringList{"pack", "add", "A", "--cells", "9"},
+                                    QStringList{"pack", "add", "A", "--cells", "2.5"},
+                                    QStringList{"pack", "set", "A", "--capacity", "-1"}}) {
+        EXPECT_EQ(runTool(kTool, with(fresh, args)).exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(std::filesystem::exists(fresh.file("library.sqlite"))) << args.join(' ').toStdString();
+    }
     const ToolResult missing = runTool(kTool, with(dir, {"trend", "nobody"}));
     EXPECT_TRUE(missing.err.contains("trelvane-library: pack \"nobody\": no such pack")) << missing.err.toStdString();
+}
+
+TEST(LibraryTool, PathsFromOutsideAreShownEscapedInListsAndProblems)
+{
+    TempDir dir;
+    const std::string folder = dir.file("logs/\x1b[2Jwiped");
+    writeCharge(folder + "/run.tvr", 2200, 5, 1);
+    writeRecords(folder + "/cut.tvr", {}, {1, 2, 3});
+    const ToolResult scan = runTool(kTool, with(dir, {"scan", QString::fromStdString(dir.file("logs"))}));
+    const ToolResult list = runTool(kTool, with(dir, {"list"}));
+    for (const ToolResult* r : {&scan, &list}) {
+        const QByteArray all = r->out + r->err;
+        EXPECT_FALSE(all.contains('\x1b')) << all.toStdString();
+        EXPECT_TRUE(all.contains("\\x1B[2Jwiped/")) << all.toStdString();
+    }
+}
+
+TEST(LibraryTool, EveryCommandListsItsExitStatusesOnePerLine)
+{
+    const struct {
+        const char* tool;
+        const char* command;
+    } commands[] = {
+        {"trelvane-library", "scan"}, {"trelvane-library", "list"}, {"trelvane-library", "pack"},
+        {"trelvane-library", "trend"}, {"trelvane-library", "check"}, {"trelvane-log", "info"},
+        {"trelvane-log", "csv"}, {"trelvane-log", "stats"}, {"trelvane-log", "plot"},
+    };
+    for (const auto& c : commands) {
+        const ToolResult r = runTool(c.tool, {c.command, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << c.tool << " " << c.command;
+        EXPECT_TRUE(r.out.contains("\nExit status:\n  0  ") && r.out.contains("\n  2  the command line is wrong"))
+            << c.tool << " " << c.command << "\n" << r.out.toStdString();
+    }
 }
 
 TEST(LibraryTool, FromScanToTrendAndWarningsOfAFadingPack)

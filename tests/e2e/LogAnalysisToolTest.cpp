@@ -7,6 +7,7 @@
 #include "acquisition/MeasurementRecord.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -112,11 +113,14 @@ TEST(LogStatsTool, WhatCannotBeDoneEndsWithItsStatus)
         {{"stats", empty}, 1, "holds no record"},
         {{"stats", dir.filePath("missing.tvr")}, 1, "No such file"},
         {{"stats", log, "--from", "ten"}, 2, "--from"},
+        {{"stats", log, "--from", "1:00:00", "--to", "0:10:00"}, 2, "--from 1:00:00 is after --to 0:10:00"},
+        {{"plot", log, "-o", dir.filePath("x.png"), "--from", "20", "--to", "10"}, 2, "is after --to"},
         {{"stats"}, 2, ""},
         {{"plot", log}, 2, "-o OUT.png"},
         {{"plot", log, "-o", dir.filePath("x.png"), "--size", "10x10"}, 2, "--size"},
         {{"plot", log, "-o", dir.filePath("x.png"), "--traces", "voltage,volume"}, 2, "volume"},
         {{"plot", log, "-o", dir.filePath("no/such/x.png")}, 1, "cannot be written"},
+        {{"csv", log, "-o", log}, 1, "is the log being read"},
         {{"stats", "--help"}, 0, ""},
         {{"plot", "--help"}, 0, ""},
     };
@@ -127,6 +131,7 @@ TEST(LogStatsTool, WhatCannotBeDoneEndsWithItsStatus)
         EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
     }
     EXPECT_TRUE(runTool("trelvane-log", {"stats", "--help"}).out.contains("largest_spread_time_s"));
+    EXPECT_EQ(QFileInfo(log).size(), 100 * qint64{kRecordSize}) << "the log named as csv's output was harmed";
 }
 
 TEST(LogPlotTool, DrawsPngOfTheAskedSizeAndSvgThatParsesWithoutADisplay)

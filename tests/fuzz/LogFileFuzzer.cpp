@@ -7,7 +7,11 @@
 // pixel lies inside the plot.
 #include "FuzzCheck.h"
 
+#include "analysis/AnalysisRun.h"
+#include "analysis/RangeStats.h"
+#include "analysis/StatsReport.h"
 #include "charts/ChartMath.h"
+#include "library/ScannedLog.h"
 #include "recording/LogCsv.h"
 #include "recording/LogReader.h"
 #include "recording/LogReplay.h"
@@ -184,6 +188,46 @@ void checkReplayState(const std::vector<MeasurementRecord>& records, const Chart
     }
 }
 
+// What the analysis and the run library make of the same file: every record
+// loaded, the statistics of the whole run printed with every digit and one
+// line per row, and a run in the library only when the file is whole.
+void checkAnalysis(const std::string& path, const std::vector<MeasurementRecord>& records, std::size_t size)
+{
+    AnalysisRun run(path);
+    fuzzCheck(run.load(), "the analysis loads the file");
+    fuzzCheck(run.data().size() == records.size(), "the analysis holds every record");
+    if (!records.empty()) {
+        const RangeStats stats = rangeStats(run.data(), 0, records.size() - 1);
+        const std::vector<Aggregate> aggregates = ::aggregates(stats);
+        for (const Aggregate& a : aggregates) {
+            if (a.clock || !std::isfinite(a.value))
+                continue;
+            const std::string text = formatValue(a.value, a.decimals);
+            double back = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
+            fuzzCheck(error == std::errc() && end == text.data() + text.size(), "a figure is one whole number");
+            fuzzCheck(std::fabs(back - a.value) <= 0.5 * std::pow(10.0, -a.decimals) + std::fabs(a.value) * 1e-15,
+                      "a figure keeps every digit");
+        }
+        std::size_t shown = 0;
+        for (const RangeStats::TraceValues& v : stats.traces)
+            shown += v.shown ? 1 : 0;
+        const std::string text = statsText("run.tvr", stats);
+        const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        fuzzCheck(!text.empty() && text.back() == '\n' && lines == 2 + aggregates.size() + 2 + shown,
+                  "the text has one line per figure and per shown quantity");
+        const std::string json = statsJson("run.tvr", stats);
+        fuzzCheck(json.rfind("{", 0) == 0 && json.find("\"file\": \"run.tvr\"") != std::string::npos,
+                  "the JSON is an object naming the file");
+    }
+
+    const ScannedLog scanned = scanLog(path);
+    fuzzCheck((scanned.verdict == ScannedLog::Verdict::Empty) == (size == 0), "only an empty file is empty");
+    if (scanned.isRun())
+        fuzzCheck(size % kRecordSize == 0 && scanned.figures.records == static_cast<std::int64_t>(records.size()),
+                  "a run is a whole file, every record of it");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -253,5 +297,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < std::min(records.size(), kCsvRows); ++i)
         checkCsv(records[i]);
     checkChartArithmetic(state);
+    checkAnalysis(path, records, size);
     return 0;
 }

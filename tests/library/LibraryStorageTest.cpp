@@ -197,6 +197,22 @@ TEST(LibraryStorage, ALockedLibraryIsReportedAfterTheWaitAndStillRead)
     EXPECT_NE(added.notice.find("in use by another program"), std::string::npos) << added.notice;
 }
 
+TEST(LibraryStorage, ATableLockedByThisConnectionIsNotBlamedOnAnotherProgram)
+{
+    TempDir dir;
+    SqliteDatabase db(dir.file("own.sqlite"), SqliteDatabase::Mode::Create, 100);
+    db.exec("CREATE TABLE t(x); INSERT INTO t VALUES (1), (2);");
+    SqliteStatement reading(db, "SELECT x FROM t");
+    ASSERT_TRUE(reading.step());
+    try {
+        db.exec("DROP TABLE t");
+        ADD_FAILURE() << "dropped a table being read";
+    } catch (const LibraryError& e) {
+        EXPECT_NE(e.reason().find("in use by another step of this program"), std::string::npos) << e.reason();
+        EXPECT_EQ(e.reason().find("another program"), std::string::npos) << e.reason();
+    }
+}
+
 TEST(LibraryStorage, ANewLibraryOpensWhileAnotherProgramStillWritesIt)
 {
     // A writer of a file not yet in WAL mode: switching it needs the file to

@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -70,6 +75,74 @@ TEST_F(RunLibraryTest, ScansAFolderReportsBrokenFilesAndReadsNothingTheSecondTim
     EXPECT_EQ(second.unchanged, 5);
     EXPECT_EQ(second.empty, 1);
     EXPECT_EQ(second.problems.size(), 2u) << "broken files are still reported";
+}
+
+TEST_F(RunLibraryTest, AHugeSparseFileIsReportedAndTheScanGoesOn)
+{
+    // Its size promises 2^35 records; its zeros are no record at all.
+    writeRun(logs() + "/a.tvr", 1);
+    const std::string huge = logs() + "/huge.tvr";
+    std::ofstream(huge).close();
+    ASSERT_EQ(::truncate(huge.c_str(), std::int64_t{2} << 40), 0);
+    writeRun(logs() + "/z.tvr", 2);
+
+    const ScanReport report = scan();
+    EXPECT_EQ(report.files, 3);
+    EXPECT_EQ(report.added, 2);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].path, huge);
+    EXPECT_EQ(report.problems[0].reason, "record 1 is not one this program writes");
+    EXPECT_FALSE(report.problems[0].place);
+}
+
+// Folders nested deeper than a path can name: opening the deepest fails
+// (ENAMETOOLONG) even for root, for whom no permission stops a walk.
+class DeepFolders {
+public:
+    static constexpr int kDepth = 24;
+    explicit DeepFolders(const std::string& top) : top_(top)
+    {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < kDepth && fd >= 0; ++i) {
+            ::mkdirat(fd, name().c_str(), 0700);
+            const int next = ::openat(fd, name().c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~DeepFolders() { remove(::open(top_.c_str(), O_RDONLY | O_DIRECTORY), kDepth); }
+    static std::string name() { return std::string(200, 'd'); }
+
+private:
+    static void remove(int fd, int depth)
+    {
+        if (fd < 0)
+            return;
+        if (depth > 0) {
+            remove(::openat(fd, name().c_str(), O_RDONLY | O_DIRECTORY), depth - 1);
+            ::unlinkat(fd, name().c_str(), AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
+    std::string top_;
+};
+
+TEST_F(RunLibraryTest, AFolderThatCannotBeOpenedIsReportedAndItsSiblingsAreScanned)
+{
+    fs::create_directories(logs());
+    const DeepFolders deep(logs());
+    for (int i = 0; i < 12; ++i)
+        writeRun(logs() + "/run" + std::to_string(i) + "/run.tvr", i);
+
+    const ScanReport report = scan();
+    EXPECT_EQ(report.files, 12);
+    EXPECT_EQ(report.added, 12);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].reason, std::make_error_code(std::errc::filename_too_long).message());
+    EXPECT_GT(report.problems[0].path.size(), std::size_t{4096}) << "names the folder";
+    EXPECT_TRUE(report.problems[0].place) << "counted apart from logs that are no run";
 }
 
 TEST_F(RunLibraryTest, FindsMovedRenamedAndCopiedLogsByTheirContent)
@@ -163,6 +236,22 @@ TEST_F(RunLibraryTest, ADeletedLibraryIsRebuiltFromTheLogsWithTheSameFigures)
     }
 }
 
+TEST_F(RunLibraryTest, GoneFilesAreForgottenWhateverTheFolderIsNamed)
+{
+    const char* folders[] = {"plain", "Ladeger\u00e4t \u00fc", "\u5145\u96fb", "caf\u00e9/\u00fc"};
+    int seed = 0;
+    for (const char* folder : folders) {
+        const std::string place = dir.file(folder);
+        writeRun(place + "/run.tvr", ++seed);
+        writeRun(place + "/kept.tvr", ++seed);
+        ASSERT_EQ(scan({place}).added, 2) << folder;
+        fs::remove(place + "/run.tvr");
+        const ScanReport again = scan({place});
+        EXPECT_EQ(again.gone, 1) << folder;
+        EXPECT_EQ(again.unchanged, 1) << folder;
+    }
+}
+
 TEST_F(RunLibraryTest, PacksAreNamedRenamedDescribedAndGivenRuns)
 {
     writeRun(logs() + "/a.tvr", 1);
@@ -215,6 +304,14 @@ TEST_F(RunLibraryTest, AFinishedRecordingIsAddedOrLeftWithANoticeButNeverLost)
     EXPECT_NE(failed.notice.find(dir.file("a-file")), std::string::npos) << failed.notice;
     EXPECT_NE(failed.notice.find("The log file is complete"), std::string::npos) << failed.notice;
     EXPECT_EQ(readBytes(log), bytes);
+
+    // The command it suggests reads the name back as it is in a shell.
+    const std::string odd = logs() + "/it's $HOME \"now\".tvr";
+    writeRun(odd, 6);
+    const AddedRecording later = addFinishedRecording(odd, dir.file("a-file/trelvane/library.sqlite"));
+    EXPECT_NE(later.notice.find("add it later with: trelvane-library scan '" + logs() + "/it'\\''s $HOME \"now\".tvr'"),
+              std::string::npos)
+        << later.notice;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "Printable.h"
 
 #include "TrelvaneVersion.h"
 
@@ -7,7 +8,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <limits>
+#include <new>
 
 namespace cli {
 
@@ -74,14 +77,16 @@ const char* version()
     return TRELVANE_VERSION;
 }
 
+// Names and reasons come from outside (paths, arguments, system texts): what
+// could move the cursor or clear the terminal is shown escaped.
 void report(const std::string& tool, const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\n", tool.c_str(), message.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), printable(message).c_str());
 }
 
 void report(const std::string& tool, const std::string& what, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), what.c_str(), reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), printable(what).c_str(), printable(reason).c_str());
 }
 
 CommandLine::CommandLine(std::string tool, std::string synopsis, std::string about, std::string epilog)
@@ -319,8 +324,18 @@ int Commands::run(int argc, const char* const* argv) const
         return kExitOk;
     }
     for (const Command& command : commands_) {
-        if (command.name == first)
+        if (command.name != first)
+            continue;
+        // Whatever a command did not foresee ends it with a message and a
+        // failure status, never with an abort and a core dump.
+        try {
             return command.handler(argc, argv);
+        } catch (const std::bad_alloc&) {
+            report(tool_ + " " + first, "out of memory");
+        } catch (const std::exception& e) {
+            report(tool_ + " " + first, e.what());
+        }
+        return kExitFailure;
     }
     report(tool_, "unknown command " + first);
     std::fprintf(stderr, "Try '%s --help' for more information.\n", tool_.c_str());

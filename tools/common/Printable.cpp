@@ -1,5 +1,7 @@
 #include "Printable.h"
 
+#include "text/Utf8.h"
+
 #include <cstdio>
 
 namespace cli {
@@ -13,39 +15,9 @@ void escape(std::string& out, unsigned char byte)
     out += code;
 }
 
-// Length of the well-formed UTF-8 sequence starting at text[i], or 0.
-std::size_t sequenceLength(const std::string& text, std::size_t i)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    unsigned int codePoint = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        codePoint = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    static constexpr unsigned int kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (codePoint < kSmallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return 0;
-    if (codePoint >= 0x80 && codePoint <= 0x9F) // C1 controls
-        return 0;
-    return length;
-}
+// C1 controls (U+0080 to U+009F) can start escape sequences on a terminal.
+constexpr char32_t kFirstC1 = 0x80;
+constexpr char32_t kLastC1 = 0x9F;
 
 } // namespace
 
@@ -63,14 +35,14 @@ std::string printable(const std::string& text)
             ++i;
             continue;
         }
-        const std::size_t length = sequenceLength(text, i);
-        if (length == 0) {
+        const Utf8Sequence sequence = utf8At(text, i);
+        if (sequence.length == 0 || (sequence.codePoint >= kFirstC1 && sequence.codePoint <= kLastC1)) {
             escape(out, byte);
             ++i;
             continue;
         }
-        out.append(text, i, length);
-        i += length;
+        out.append(text, i, sequence.length);
+        i += sequence.length;
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include "CommandLine.h"
 #include "Printable.h"
+#include "TerminalProgress.h"
 
 #include "acquisition/PortNames.h"
 
@@ -149,17 +150,14 @@ int main(int argc, char** argv)
     if (line.isSet("listen")) {
         const PortCheck& target = checks.first();
         if (target.status == DoctorExit::kOk) {
-            const bool progress = ::isatty(STDERR_FILENO) == 1;
-            const std::string name = cli::printable(target.label.toStdString());
+            TerminalProgress progress(kTool, "listening on " + target.label.toStdString());
             ListenReport report;
             report.capture = PortListener::listen(target.path, *seconds, stopRequested,
                                                   [&](int done, std::size_t bytes) {
-                                                      if (progress)
-                                                          std::fprintf(stderr, "\rlistening on %s: %d s, %zu bytes",
-                                                                       name.c_str(), done, bytes);
+                                                      progress.show(std::to_string(done) + " s, "
+                                                                    + std::to_string(bytes) + " bytes");
                                                   });
-            if (progress)
-                std::fputs("\r\033[K", stderr);
+            progress.finish();
             if (!report.capture.opened) {
                 status = DoctorExit::kFailure;
                 verdict = "cannot open it: " + report.capture.error.toStdString();

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -31,7 +32,9 @@ cli::CommandLine commandLine()
         "  $ trelvane-dump --port 3\n"
         "  $ trelvane-dump --device /dev/serial/by-id/usb-... --hex\n"
         "  $ trelvane-dump captured.bin > frames.csv");
-    line.option("port", 0, "N", "read COMN (N = 3..15) through the device it names");
+    line.option("port", 0, "N",
+                "read COMN (N = " + std::to_string(kFirstPort) + ".." + std::to_string(kLastPort)
+                    + "; the charger's own are 3..15) through the device it names");
     line.option("device", 0, "PATH", "read a serial device directly");
     line.flag("hex", 0, "add the raw frame bytes as hex");
     line.option("frames", 0, "N", "stop after N frames");

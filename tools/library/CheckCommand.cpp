@@ -15,8 +15,12 @@ int runCheck(int argc, const char* const* argv)
         "the thresholds in force and where they come from: the capacity of the last runs\n"
         "against the nominal or the first runs' capacity; the cells' spread at the end of\n"
         "the last charge, and whether it kept growing; the last run's peak temperature.\n"
-        "Change a threshold with 'trelvane-library pack set'.\n"
-        "Exit status 3 when there is any warning.");
+        "Change a threshold with 'trelvane-library pack set'.",
+        "Exit status:\n"
+        "  0  no warning\n"
+        "  1  the library could not be read, or there is no such pack\n"
+        "  2  the command line is wrong\n"
+        "  3  there is a warning");
     LibraryOptions::declare(line);
     line.flag("quiet", 'q', "print only packs with warnings, without the thresholds");
     line.positionals("PACK", 0, 1);

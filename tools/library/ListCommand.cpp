@@ -13,7 +13,11 @@ int runList(int argc, const char* const* argv)
                           "count and from the integrated current, energy, peak and end voltage, peak\n"
                           "current and temperature, the cells' spread at the end and the largest during\n"
                           "the run. Times are local. The CSV also has each cell's end voltage and the\n"
-                          "content hash; an empty field is a figure the run does not have.");
+                          "content hash; an empty field is a figure the run does not have.",
+                          "Exit status:\n"
+                          "  0  done\n"
+                          "  1  the library could not be read, or there is no such pack\n"
+                          "  2  the command line is wrong");
     LibraryOptions::declare(line);
     line.option("pack", 0, "NAME", "only the runs of this pack");
     line.flag("csv", 0, "comma-separated, with a header line of keys");

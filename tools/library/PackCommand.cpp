@@ -21,14 +21,19 @@ constexpr double kMaxMillivolts = 5000;
 constexpr double kMaxTemperature = 200;
 
 using Work = std::function<int(RunLibrary&, const cli::CommandLine&)>;
+using Check = std::function<bool(const cli::CommandLine&)>;
 
-// Parses, opens the library for writing and runs `work`, reporting a LibraryError.
+// Parses, checks the values with `valid` (false: a usage error, reported),
+// opens the library for writing and runs `work`, reporting a LibraryError. A
+// wrong value is refused before the library is opened, so it creates none.
 int withLibrary(int argc, const char* const* argv, cli::CommandLine& line, const Work& work,
-                RunLibrary::Access access = RunLibrary::Access::Write)
+                RunLibrary::Access access = RunLibrary::Access::Write, const Check& valid = {})
 {
     LibraryOptions::declare(line);
     if (!line.parse(argc, argv, 2))
         return line.exitCode();
+    if (valid && !valid(line))
+        return cli::kExitUsage;
     bool usage = false;
     const std::unique_ptr<RunLibrary> library = LibraryOptions::open(line, access, usage);
     if (!library)
@@ -83,6 +88,12 @@ bool applyFigures(const cli::CommandLine& line, PackInfo& pack)
     return true;
 }
 
+bool figuresValid(const cli::CommandLine& line)
+{
+    PackInfo probe;
+    return applyFigures(line, probe);
+}
+
 int packAdd(int argc, const char* const* argv)
 {
     cli::CommandLine line(kPackTool + " add", "NAME [--capacity MAH] [--cells N] [--notes TEXT]",
@@ -99,7 +110,7 @@ int packAdd(int argc, const char* const* argv)
             return cli::kExitUsage;
         library.addPack(pack);
         return cli::kExitOk;
-    });
+    }, RunLibrary::Access::Write, figuresValid);
 }
 
 int packRename(int argc, const char* const* argv)
@@ -146,7 +157,7 @@ int packNotes(int argc, const char* const* argv)
         pack.notes = l.arguments()[1];
         library.updatePack(pack);
         return cli::kExitOk;
-    });
+    }, RunLibrary::Access::Write, figuresValid);
 }
 
 int packSet(int argc, const char* const* argv)
@@ -185,7 +196,7 @@ int packSet(int argc, const char* const* argv)
         }
         library.updatePack(pack);
         return cli::kExitOk;
-    });
+    }, RunLibrary::Access::Write, figuresValid);
 }
 
 int packList(int argc, const char* const* argv)
@@ -211,8 +222,10 @@ int packList(int argc, const char* const* argv)
 int runPack(int argc, const char* const* argv)
 {
     cli::Commands commands(kPackTool, "Names packs and assigns runs to them.",
-                           "Exit status: 0 done, 1 the library could not be read or written, or no such\n"
-                           "pack or run, 2 bad command line.");
+                           "Exit status:\n"
+                           "  0  done\n"
+                           "  1  the library could not be read or written, or no such pack or run\n"
+                           "  2  the command line is wrong");
     commands.add("add", "NAME [--capacity MAH] [--cells N] [--notes TEXT]", "add a pack", packAdd);
     commands.add("rename", "OLD NEW", "rename a pack", packRename);
     commands.add("assign", "NAME RUN... | --none RUN...", "assign runs (numbers or log files) to a pack", packAssign);

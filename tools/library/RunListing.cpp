@@ -1,6 +1,7 @@
 #include "RunListing.h"
 
 #include "CommandLine.h"
+#include "Printable.h"
 #include "LibraryCommands.h"
 
 #include <algorithm>
@@ -24,14 +25,21 @@ bool numeric(const std::string& text)
 
 std::string RunListing::text() const
 {
-    std::vector<std::size_t> widths;
+    // For a terminal: paths and names from outside are shown escaped.
+    std::vector<std::vector<std::string>> rows;
     for (const auto& row : rows_) {
+        rows.emplace_back();
+        for (const std::string& cell : row)
+            rows.back().push_back(cli::printable(cell));
+    }
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
         for (std::size_t c = 0; c < row.size(); ++c)
             widths[c] = std::max(widths[c], width(row[c]));
     }
     std::string out;
-    for (const auto& row : rows_) {
+    for (const auto& row : rows) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             const std::size_t pad = widths[c] - width(row[c]);

@@ -4,54 +4,12 @@
 #include "CommandLine.h"
 #include "LibraryOptions.h"
 #include "RunListing.h"
+#include "TerminalProgress.h"
 #include "library/LibraryError.h"
 #include "library/LibraryScan.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-
-#include <unistd.h>
-
-namespace {
-
-constexpr std::chrono::milliseconds kProgressEvery{200};
-
-// On a terminal, one line that keeps being rewritten; nothing in a pipe.
-class ProgressLine {
-public:
-    ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1) {}
-    ~ProgressLine() { clear(); }
-
-    void show(const ScanProgress& p)
-    {
-        if (!shown_)
-            return;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < kProgressEvery)
-            return;
-        last_ = now;
-        if (p.walking)
-            std::fprintf(stderr, "\rscanning: %lld log files found...", static_cast<long long>(p.found));
-        else
-            std::fprintf(stderr, "\rscanning: %lld of %lld log files looked at   ", static_cast<long long>(p.done),
-                         static_cast<long long>(p.found));
-        std::fflush(stderr);
-        dirty_ = true;
-    }
-    void clear()
-    {
-        if (dirty_)
-            std::fprintf(stderr, "\r\033[K");
-        dirty_ = false;
-    }
-
-private:
-    bool shown_;
-    bool dirty_ = false;
-    std::chrono::steady_clock::time_point last_{};
-};
-
-} // namespace
 
 int runScan(int argc, const char* const* argv)
 {
@@ -61,7 +19,12 @@ int runScan(int argc, const char* const* argv)
                           "by its content and keeps its pack; a file the library knows whose size and\n"
                           "modification time did not change is not read again. Files that are no run (cut\n"
                           "short, not a log, unreadable) are reported and the scan goes on. Files the\n"
-                          "library knew in these folders that are gone are forgotten; their runs stay.");
+                          "library knew in these folders that are gone are forgotten; their runs stay.",
+                          "Exit status:\n"
+                          "  0  done: every log file is in the library or empty\n"
+                          "  1  the library could not be used, or some files or folders are reported (the\n"
+                          "     others were added)\n"
+                          "  2  the command line is wrong");
     LibraryOptions::declare(line);
     line.positionals("FOLDER|FILE", 1, -1);
     if (!line.parse(argc, argv, 2))
@@ -73,11 +36,15 @@ int runScan(int argc, const char* const* argv)
 
     ScanReport report;
     {
-        ProgressLine progress;
+        TerminalProgress progress(kLibraryTool, "scan");
+        const auto show = [&](const ScanProgress& p) {
+            progress.show(p.walking ? std::to_string(p.found) + " log files found"
+                                    : TerminalProgress::count(p.done, p.found, "log files looked at"));
+        };
         try {
-            report = LibraryScan(*library).scan(line.arguments(), [&](const ScanProgress& p) { progress.show(p); });
+            report = LibraryScan(*library).scan(line.arguments(), show);
         } catch (const LibraryError& e) {
-            progress.clear();
+            progress.finish();
             cli::report(kLibraryTool, e.subject(), e.reason());
             return cli::kExitFailure;
         }
@@ -85,14 +52,19 @@ int runScan(int argc, const char* const* argv)
     for (const ScanReport::Problem& problem : report.problems)
         cli::report(kLibraryTool, problem.path, problem.reason);
 
-    char summary[256];
+    const auto unread = static_cast<std::size_t>(std::count_if(report.problems.begin(), report.problems.end(),
+                                                               [](const ScanReport::Problem& p) { return p.place; }));
+    const std::string places = unread == 0 ? "" : "; " + std::to_string(unread) + " folders or names not read";
+    char summary[320];
     std::snprintf(summary, sizeof summary,
                   "%lld log files (%lld read): %lld added, %lld moved, %lld copies, %lld unchanged, %lld empty, "
-                  "%lld gone, %zu not runs\n",
+                  "%lld gone, %zu not runs%s\n",
                   static_cast<long long>(report.files), static_cast<long long>(report.read),
                   static_cast<long long>(report.added), static_cast<long long>(report.moved),
                   static_cast<long long>(report.copies), static_cast<long long>(report.unchanged),
-                  static_cast<long long>(report.empty), static_cast<long long>(report.gone), report.problems.size());
+                  static_cast<long long>(report.empty), static_cast<long long>(report.gone),
+                  report.problems.size() - unread,
+                  places.c_str());
     if (!print(summary))
         return cli::kExitFailure;
     return report.problems.empty() ? cli::kExitOk : cli::kExitFailure;

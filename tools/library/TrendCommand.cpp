@@ -41,7 +41,11 @@ int runTrend(int argc, const char* const* argv)
                           "each run's change against the pack's first runs of the same mode (charges\n"
                           "against charges, discharges against discharges): the mean of up to 3 first\n"
                           "runs, marked '*'. Capacity is the charger's count (the integrated current\n"
-                          "when the charger counted nothing).");
+                          "when the charger counted nothing).",
+                          "Exit status:\n"
+                          "  0  done\n"
+                          "  1  the library could not be read, or there is no such pack\n"
+                          "  2  the command line is wrong");
     LibraryOptions::declare(line);
     line.flag("csv", 0, "comma-separated, with a header line of keys");
     line.positionals("PACK", 1, 1);

@@ -3,21 +3,24 @@
 
 #include "CommandLine.h"
 #include "recording/LogCsv.h"
-#include "recording/LogReader.h"
+#include "recording/LogCsvExport.h"
 #include "TerminalProgress.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
+
+#include <unistd.h>
 
 int runCsv(int argc, const char* const* argv)
 {
     cli::CommandLine line(std::string(kLogTool) + " csv", "FILE [-o OUT]",
                           "Writes one comma-separated line per record, after a header line:\n"
                           "  " + LogCsv::header() + "\n"
-                          "Numbers use '.' whatever the locale; floats keep every bit (%.9g).");
+                          "Numbers use '.' whatever the locale; floats keep every bit (%.9g).\n"
+                          "The records are those the file holds when it is opened. OUT is never the log.",
+                          "Exit status:\n"
+                          "  0  done\n"
+                          "  1  FILE cannot be read (or got shorter while read), or OUT cannot be written\n"
+                          "  2  the command line is wrong");
     line.option("output", 'o', "OUT", "write to OUT instead of standard output");
     line.positionals("FILE", 1, 1);
     if (!line.parse(argc, argv, 2))
@@ -25,51 +28,19 @@ int runCsv(int argc, const char* const* argv)
     const std::string& file = line.arguments().front();
     const std::string out = line.value("output");
 
-    LogReader reader(file);
-    if (!reader.isOpen()) {
-        cli::report(kLogTool, file, reader.error());
-        return cli::kExitFailure;
-    }
-
-    std::FILE* sink = stdout;
-    if (!out.empty()) {
-        sink = std::fopen(out.c_str(), "w");
-        if (!sink) {
-            cli::report(kLogTool, out, std::strerror(errno));
-            return cli::kExitFailure;
-        }
-    }
-    const std::string header = LogCsv::header() + '\n';
-    std::fwrite(header.data(), 1, header.size(), sink);
-    // One block of records is formatted into one buffer and written at once.
-    std::vector<char> text(LogReader::kBlockRecords * (LogCsv::kMaxRowLength + 1));
+    LogCsvExport csv(file);
     TerminalProgress progress(kLogTool, file);
-    const std::int64_t total = reader.sizeAtOpen() / static_cast<std::int64_t>(kRecordSize);
-    std::int64_t done = 0;
-    for (std::size_t count; (count = reader.next()) > 0;) {
-        char* end = text.data();
-        for (std::size_t i = 0; i < count; ++i) {
-            end = LogCsv::writeRow(end, reader.at(i));
-            *end++ = '\n';
-        }
-        if (std::fwrite(text.data(), 1, static_cast<std::size_t>(end - text.data()), sink) == 0 && end != text.data())
-            break; // the error is reported below
-        done += static_cast<std::int64_t>(count);
-        progress.advance(done, total);
-    }
+    const std::int64_t all = LogCsvExport::kToTheEnd;
+    const bool written = csv.isOpen()
+        && (out.empty() ? csv.write(STDOUT_FILENO, "standard output", 0, all, &progress)
+                        : csv.write(out, 0, all, &progress));
     progress.finish();
-    const int writeFailed = std::ferror(sink);
-    const int closeFailed = sink == stdout ? std::fflush(sink) : std::fclose(sink);
-    if (!reader.error().empty()) {
-        cli::report(kLogTool, file, reader.error());
+    if (!written) {
+        cli::report(kLogTool, csv.failedFile(), csv.reason());
         return cli::kExitFailure;
     }
-    if (writeFailed || closeFailed != 0) {
-        cli::report(kLogTool, out.empty() ? "standard output" : out, std::strerror(errno));
-        return cli::kExitFailure;
-    }
-    if (reader.trailingBytes() > 0)
+    if (csv.trailingBytes() > 0)
         cli::report(kLogTool, file,
-                    std::to_string(reader.trailingBytes()) + " trailing bytes after the last record ignored");
+                    std::to_string(csv.trailingBytes()) + " trailing bytes after the last record ignored");
     return cli::kExitOk;
 }

@@ -2,6 +2,7 @@
 #include "LogCommands.h"
 
 #include "CommandLine.h"
+#include "Printable.h"
 #include "recording/LogCsv.h"
 #include "recording/LogSummary.h"
 #include "TerminalProgress.h"
@@ -14,7 +15,11 @@ int runInfo(int argc, const char* const* argv)
     cli::CommandLine line(std::string(kLogTool) + " info", "FILE",
                           "Prints the records of a log file, their stamps and the first gap in them, a\n"
                           "trailing fragment, the extent of every measured value, and the chart state\n"
-                          "(span, step, x-scale, history, axis ranges) that replaying it shows.");
+                          "(span, step, x-scale, history, axis ranges) that replaying it shows.",
+                          "Exit status:\n"
+                          "  0  done\n"
+                          "  1  FILE cannot be read, or got shorter while it was read\n"
+                          "  2  the command line is wrong");
     line.positionals("FILE", 1, 1);
     if (!line.parse(argc, argv, 2))
         return line.exitCode();
@@ -29,7 +34,7 @@ int runInfo(int argc, const char* const* argv)
         return cli::kExitFailure;
     }
 
-    std::printf("file: %s\n", file.c_str());
+    std::printf("file: %s\n", cli::printable(file).c_str());
     std::printf("records: %lld\n", static_cast<long long>(summary.records()));
     if (summary.records() > 0) {
         std::printf("stamps: %d to %d\n", summary.firstStamp(), summary.lastStamp());

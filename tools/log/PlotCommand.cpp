@@ -4,6 +4,7 @@
 #include "RangeOptions.h"
 
 #include "CommandLine.h"
+#include "TerminalProgress.h"
 #include "analysis/AnalysisSession.h"
 #include "analysis/PictureExport.h"
 
@@ -40,7 +41,11 @@ int runPlot(int argc, const char* const* argv)
         "Traces (--traces, comma-separated; default voltage,current,capacity,temperature):\n"
         "  voltage current capacity temperature cell1 ... cell8 cells spread power energy\n"
         "  charge (the current integrated over time, in mAh, beside the capacity).\n"
-        "Exit status: 0 done, 1 a log cannot be read or OUT cannot be written, 2 bad command line.");
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  a log cannot be read or OUT cannot be written\n"
+        "  2  the command line is wrong");
     line.option("output", 'o', "OUT", "the picture to write: a name ending in .png or .svg");
     line.option("size", 0, "WxH", "its size in pixels (default 1200x800; 64 to 8192 each way)");
     line.option("traces", 0, "LIST", "what to draw (see below)");
@@ -68,7 +73,12 @@ int runPlot(int argc, const char* const* argv)
     AnalysisSession session;
     for (const std::string& file : line.arguments()) {
         std::string error;
-        if (!session.open(file, error)) {
+        TerminalProgress progress(kLogTool, file);
+        const bool opened = session.open(file, error, [&](std::int64_t done, std::int64_t total) {
+            progress.advance(done, total);
+        });
+        progress.finish();
+        if (!opened) {
             cli::report(kLogTool, file, error);
             return cli::kExitFailure;
         }

@@ -1,20 +1,12 @@
 #include "RangeOptions.h"
 
 #include "LogCommands.h"
+#include "TerminalProgress.h"
 #include "analysis/TimeAxis.h"
 
-#include <cstdio>
 #include <limits>
 
-#include <unistd.h>
-
 namespace rangeoptions {
-
-namespace {
-
-constexpr std::int64_t kProgressFrom = 2000000; // records: about a second of reading
-
-} // namespace
 
 void declare(cli::CommandLine& line)
 {
@@ -36,22 +28,18 @@ std::optional<Range> parse(const cli::CommandLine& line)
         }
         (std::string(name) == "from" ? range.from : range.to) = *t;
     }
+    if (range.from > range.to) {
+        cli::report(line.tool(), "--from " + line.value("from") + " is after --to " + line.value("to"));
+        return std::nullopt;
+    }
     return range;
 }
 
 bool load(AnalysisRun& run)
 {
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    bool shown = false;
-    const bool loaded = run.load([&](std::int64_t done, std::int64_t total) {
-        if (!terminal || total < kProgressFrom)
-            return;
-        std::fprintf(stderr, "\r%s: reading %s: %3lld%%", kLogTool, run.path().c_str(),
-                     static_cast<long long>(total > 0 ? done * 100 / total : 100));
-        shown = true;
-    });
-    if (shown)
-        std::fputc('\n', stderr);
+    TerminalProgress progress(kLogTool, run.path());
+    const bool loaded = run.load([&](std::int64_t done, std::int64_t total) { progress.advance(done, total); });
+    progress.finish();
     if (!loaded)
         cli::report(kLogTool, run.path(), run.error());
     return loaded;

@@ -28,8 +28,11 @@ int runStats(int argc, const char* const* argv)
         "  current_A, capacity_mAh, temperature_deg, cell1_V..cell8_V (the cells that read\n"
         "  non-zero), spread_mV, power_W, energy_Wh, charge_mAh.\n"
         "  Times are seconds of the run; a figure the range does not have is null.\n"
-        "Exit status: 0 done, 1 the file cannot be read or holds no record in the range,\n"
-        "2 bad command line.");
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  the file cannot be read or holds no record in the range\n"
+        "  2  the command line is wrong");
     line.flag("json", 0, "print one JSON object instead of text");
     rangeoptions::declare(line);
     line.positionals("FILE", 1, 1);

@@ -19,6 +19,6 @@ int main(int argc, char** argv)
     commands.add("stats", "FILE [--from H:MM:SS] [--to H:MM:SS] [--json]",
                  "duration, charge, energy, mean current, extremes and cell spread of a range", runStats);
     commands.add("plot", "FILE [MORE ...] -o OUT.png|OUT.svg [--size WxH] ...",
-                 "the analysis view drawn into a picture, without a display", runPlot);
+                 "the analysis view drawn into a picture, without a display", runPlotProgram);
     return commands.run(argc, argv);
 }

@@ -129,4 +129,28 @@ TEST(LogFollower, PathsThatAreNoLogAreRefusedWithTheReason)
     }
 }
 
+TEST(LogFollower, ASizeBeyondAnyRecordingIsRefusedNotReadIntoMemory)
+{
+    // Sparse files: terabytes of zeros that take no disk, and one just past the limit.
+    TempDir dir;
+    const std::int64_t record = static_cast<std::int64_t>(kRecordSize);
+    const struct {
+        const char* name;
+        std::int64_t size;
+    } cases[] = {
+        {"sparse-2T.tvr", std::int64_t{2} << 40},
+        {"just-too-long.tvr", (AnalysisRun::kMostRecords + 1) * record},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.file(c.name);
+        std::ofstream(path).close();
+        ASSERT_EQ(::truncate(path.c_str(), c.size), 0) << c.name;
+        AnalysisRun run(path);
+        EXPECT_FALSE(run.load()) << c.name;
+        EXPECT_EQ(run.error(), std::string(AnalysisRun::kTooLarge) + " (" + std::to_string(c.size / record) + " records)")
+            << c.name;
+        EXPECT_TRUE(run.data().empty()) << c.name;
+    }
+}
+
 } // namespace

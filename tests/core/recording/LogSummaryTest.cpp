@@ -1,6 +1,7 @@
 // What `trelvane-log` reports about a file: counts, stamps and their first gap,
 // the trailing fragment, value extents, the replay state; and the CSV lines.
 #include "recording/LogCsv.h"
+#include "recording/LogProgress.h"
 #include "recording/LogSummary.h"
 
 #include "TempDir.h"
@@ -12,6 +13,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +122,38 @@ TEST(LogSummary, UnreadableFilesGiveTheSystemReason)
     LogSummary folder;
     EXPECT_FALSE(folder.read(dir.path()));
     EXPECT_EQ(folder.error(), std::strerror(EISDIR));
+}
+
+class TruncatingProgress : public LogProgress {
+public:
+    TruncatingProgress(std::string path, off_t length) : path_(std::move(path)), length_(length) {}
+    bool advance(std::int64_t, std::int64_t) override
+    {
+        if (!done_) {
+            EXPECT_EQ(::truncate(path_.c_str(), length_), 0);
+        }
+        done_ = true;
+        return true;
+    }
+
+private:
+    std::string path_;
+    off_t length_;
+    bool done_ = false;
+};
+
+TEST(LogSummary, AFileThatGetsShorterWhileReadIsAFailureNotASummaryOfAPart)
+{
+    TempDir dir;
+    const std::string path = dir.file("shrinking.tvr");
+    std::vector<MeasurementRecord> records;
+    for (int s = 1; s <= 5000; ++s)
+        records.push_back(stamped(s));
+    writeRecords(path, records);
+    TruncatingProgress shrink(path, 3000 * 64);
+    LogSummary s;
+    EXPECT_FALSE(s.read(path, &shrink));
+    EXPECT_EQ(s.error(), std::string(LogSummary::kShrank) + ": 3000 of its 5000 records are left");
 }
 
 TEST(LogCsv, HeaderNamesEveryColumnInOrder)

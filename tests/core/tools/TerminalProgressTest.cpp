@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -25,17 +24,23 @@ std::string drain(int fd)
     return out;
 }
 
-// What the progress writes to `writeEnd` over one long piece of work.
+// What the progress writes to `writeEnd` over one long piece of work, on a
+// clock moved by the test: whatever the machine's load, the steps are as timed.
 std::string shownOver(int writeEnd, int readEnd)
 {
+    using namespace std::chrono_literals;
     std::FILE* stream = ::fdopen(writeEnd, "w");
     EXPECT_NE(stream, nullptr);
+    TerminalProgress::Clock::time_point now{};
     {
-        TerminalProgress progress("trelvane-log", "day.tvr", stream);
-        EXPECT_TRUE(progress.advance(1, 4));
-        std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+        TerminalProgress progress("trelvane-log", "day\x1b.tvr", stream, [&] { return now; });
+        EXPECT_TRUE(progress.advance(1, 4)); // within the first second: nothing
+        now += 1050ms;
         EXPECT_TRUE(progress.advance(2, 4));
+        now += 150ms;
         EXPECT_TRUE(progress.advance(3, 4)); // too soon after the last: not redrawn
+        now += 60ms;
+        progress.show(TerminalProgress::count(7, 800, "files"));
         progress.finish();
     }
     std::fclose(stream);
@@ -50,8 +55,9 @@ TEST(TerminalProgress, ShowsOneLineAfterASecondOnATerminalAndClearsIt)
     ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
     const std::string shown = shownOver(slave, master);
     ::close(master);
-    const std::string line = "trelvane-log: day.tvr: 50 %";
-    EXPECT_EQ(shown, "\r" + line + "\r" + std::string(line.size(), ' ') + "\r");
+    const std::string half = "trelvane-log: day\\x1B.tvr: 50 %";
+    const std::string files = "trelvane-log: day\\x1B.tvr: 7 of 800 files";
+    EXPECT_EQ(shown, "\r" + half + "\r" + files + "\r" + std::string(files.size(), ' ') + "\r");
 }
 
 TEST(TerminalProgress, WritesNothingIntoAPipe)

@@ -268,9 +268,9 @@ INSTANTIATE_TEST_SUITE_P(
         OddReplay{"SixtyThreeBytes", QByteArray(63, '\x42'), "a fragment of 63 bytes after 0 whole records"},
         // A picture renamed .tvr: its bytes read as wild stamps.
         OddReplay{"Picture", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(120, '\xC7'),
-                  "Record 1 is stamped -943208505 where a recording has 1."},
+                  "Record 1 is stamped -943208505 where a recording starts at 1: the stamps do not rise"},
         OddReplay{"GapInTheStamps", recordBytes(1) + recordBytes(2) + recordBytes(5),
-                  "Record 3 is stamped 5 where a recording has 3."}),
+                  "Seconds 3 to 4 are missing (the line was lost during the recording)."}),
     [](const ::testing::TestParamInfo<OddReplay>& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindow, TabButtonsKeepTheirTemplateSizesWithTheShortSetUp)
