@@ -21,8 +21,11 @@ bool AnalysisSession::open(const std::string& path, std::string& error, const An
 bool AnalysisSession::refresh()
 {
     bool changed = false;
+    followFailure_.clear();
     for (std::size_t r = 0; r < runs_.size(); ++r) {
         const AnalysisRun::Update update = runs_[r].run->refresh();
+        if (update == AnalysisRun::Update::Failed)
+            followFailure_ = runs_[r].run->path() + ": " + runs_[r].run->error();
         if (update == AnalysisRun::Update::Restarted && r == current_) {
             // Samples the cursors pointed at may be gone.
             cursorA_.reset();

@@ -21,6 +21,9 @@ public:
     bool open(const std::string& path, std::string& error, const AnalysisRun::Progress& progress = {});
     // Takes in what the files gained since; true when anything changed.
     bool refresh();
+    // Empty while every file could be read at the last refresh; otherwise
+    // "PATH: reason" of one that could not. Its records read before stay.
+    const std::string& followFailure() const { return followFailure_; }
     // Counts the changes of the runs' data (opened, grown, read anew).
     std::size_t generation() const { return generation_; }
 
@@ -62,6 +65,7 @@ private:
     std::vector<Open> runs_;
     std::size_t current_ = 0;
     std::size_t generation_ = 0;
+    std::string followFailure_;
     TimeView view_;
     std::optional<std::size_t> cursorA_;
     std::optional<std::size_t> cursorB_;

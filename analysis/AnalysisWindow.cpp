@@ -4,6 +4,8 @@
 #include "analysis/PlotView.h"
 #include "analysis/RangeCsv.h"
 #include "analysis/StatsReport.h"
+#include "controls/PlainMessageBox.h"
+#include "controls/PlainToolTip.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -17,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
@@ -56,7 +57,7 @@ QTableWidgetItem* cell(const QString& text, bool number = true)
 AnalysisWindow::AnalysisWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowTitle(QStringLiteral("Trelvane - Analysis"));
+    setWindowTitle(QStringLiteral("Analysis - Trelvane"));
     resize(1280, 820);
 
     auto* buttons = new QHBoxLayout;
@@ -200,11 +201,7 @@ void AnalysisWindow::openFiles(const QStringList& paths)
 void AnalysisWindow::warn(const QString& text, const QString& detail)
 {
     // Not modal: the window may be following a recording.
-    // Paths and system reasons are text, never markup. The informative label
-    // would guess its format, so the reason goes under the text in one label.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Trelvane"),
-                                detail.isEmpty() ? text : text + QStringLiteral("\n\n") + detail, QMessageBox::Ok, this);
-    box->setTextFormat(Qt::PlainText);
+    auto* box = new PlainMessageBox(QMessageBox::Warning, text, detail, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
@@ -242,7 +239,7 @@ void AnalysisWindow::rebuildRuns()
         QPixmap swatch(kSwatch, kSwatch);
         swatch.fill(session_.runCount() > 1 ? PlotStack::runColour(static_cast<int>(r)) : QColor(Qt::black));
         auto* item = new QListWidgetItem(QIcon(swatch), name, runList_);
-        item->setToolTip(QFile::decodeName(run.path().c_str()));
+        item->setToolTip(plainToolTip(QFile::decodeName(run.path().c_str())));
     }
     runList_->setCurrentRow(static_cast<int>(session_.currentRun()));
     runList_->blockSignals(false);
@@ -262,7 +259,17 @@ void AnalysisWindow::updateTraceBoxes()
 
 void AnalysisWindow::follow()
 {
-    if (!session_.refresh())
+    const bool changed = session_.refresh();
+    // A file that cannot be read any more leaves its plots as they were:
+    // the status line says so until it can be read again.
+    if (session_.followFailure() != followFailure_) {
+        followFailure_ = session_.followFailure();
+        status_->setText(followFailure_.empty()
+                             ? QString::fromUtf8(kHint)
+                             : QStringLiteral("Cannot read %1 any more; the plots show what was read before.")
+                                   .arg(QFile::decodeName(followFailure_.c_str())));
+    }
+    if (!changed)
         return;
     // The plots keep pointing at the runs' data; they are built anew only
     // when a run gained a trace (a cell that starts to read), so a zoom box
@@ -418,8 +425,10 @@ void AnalysisWindow::chooseAndExportPicture()
     connect(ok, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
     if (ask.exec() != QDialog::Accepted)
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export picture"), QString(),
-                                                      QStringLiteral("PNG(*.png);;SVG(*.svg)"));
+    QString filter;
+    const QString path = pictureFileName(QFileDialog::getSaveFileName(this, QStringLiteral("Export picture"), QString(),
+                                                                      QStringLiteral("PNG(*.png);;SVG(*.svg)"), &filter),
+                                         filter);
     QString error;
     if (!path.isEmpty() && !exportPicture(path, QSize(width->value(), height->value()), &error))
         warn(QStringLiteral("Cannot write \"%1\"").arg(path), error);
@@ -431,8 +440,9 @@ void AnalysisWindow::chooseAndExportCsv()
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"), QString(),
                                                       QStringLiteral("CSV(*.csv)"));
     QString error;
+    // The reason names the file that failed: the log read or the CSV written.
     if (!path.isEmpty() && !exportCsv(path, !cursors, &error))
-        warn(QStringLiteral("Cannot write \"%1\"").arg(path), error);
+        warn(QStringLiteral("Cannot export the CSV"), error);
 }
 
 bool AnalysisWindow::exportPicture(const QString& path, QSize size, QString* error)

@@ -51,6 +51,7 @@ public:
     QTableWidget* aggregatesTable() const { return aggregates_; }
     QCheckBox* traceBox(Trace trace) const { return boxes_[index(trace)]; }
     QListWidget* runList() const { return runList_; }
+    QLabel* statusLabel() const { return status_; }
 
     // Takes in what the followed files gained (the follow timer calls this).
     void follow();
@@ -82,6 +83,7 @@ private:
     QTableWidget* aggregates_ = nullptr;
     QListWidget* runList_ = nullptr;
     QLabel* status_ = nullptr;
+    std::string followFailure_; // as shown in the status line
     std::array<QCheckBox*, kTraceCount> boxes_{};
     std::array<bool, kTraceCount> present_{};
     AnalysisSession::Cursor activeCursor_ = AnalysisSession::Cursor::A;

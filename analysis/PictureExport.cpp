@@ -2,9 +2,11 @@
 
 #include "analysis/PlotStack.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace {
@@ -17,6 +19,17 @@ bool fail(QString* error, const QString& why)
 }
 
 } // namespace
+
+QString pictureFileName(const QString& path, const QString& filter)
+{
+    if (path.isEmpty())
+        return path;
+    for (const QLatin1StringView known : {QLatin1StringView(".png"), QLatin1StringView(".svg")}) {
+        if (path.endsWith(known, Qt::CaseInsensitive))
+            return path;
+    }
+    return path + (filter.contains(QStringLiteral("*.svg")) ? QStringLiteral(".svg") : QStringLiteral(".png"));
+}
 
 bool writePicture(const QString& path, const PictureRequest& request, QString* error)
 {
@@ -41,31 +54,45 @@ bool writePicture(const QString& path, const PictureRequest& request, QString* e
     picture.setCursors(request.cursorA, request.cursorB);
     picture.refresh();
 
+    // Drawn into memory first, then written in one go through a file that
+    // replaces the target whole or not at all: the SVG generator's text stream
+    // drops a short write without a word, so only our own count can tell.
+    QByteArray bytes;
+    QBuffer encoded(&bytes);
+    encoded.open(QIODevice::WriteOnly);
     const QRectF target(QPointF(0, 0), size);
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&encoded);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("Trelvane analysis"));
         QPainter painter;
         if (!painter.begin(&svg))
-            return fail(error, QStringLiteral("The file cannot be written"));
+            return fail(error, QStringLiteral("The picture cannot be drawn"));
         painter.fillRect(target, Qt::white);
         picture.render(painter, target);
-        if (!painter.end())
-            return fail(error, QStringLiteral("The file cannot be written"));
-        // QSvgGenerator says nothing when its file could not be opened.
-        if (!QFile::exists(path))
-            return fail(error, QStringLiteral("The file cannot be written"));
-        return true;
+        painter.end();
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        picture.render(painter, target);
+        painter.end();
+        if (!image.save(&encoded, "PNG"))
+            return fail(error, QStringLiteral("The picture cannot be encoded"));
     }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    picture.render(painter, target);
-    painter.end();
-    if (!image.save(path, "PNG"))
-        return fail(error, QStringLiteral("The file cannot be written"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        // A short write leaves no error of its own behind.
+        const QString why = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                  : QStringLiteral("The disk took only part of the file");
+        file.cancelWriting();
+        return fail(error, why);
+    }
+    if (!file.commit())
+        return fail(error, file.errorString());
     return true;
 }

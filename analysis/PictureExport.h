@@ -27,3 +27,8 @@ constexpr int kLargestPicture = 8192; // pixels each way: 256 MB of image at mos
 // ".svg", an SVG file. Needs a QGuiApplication (any platform, offscreen too)
 // but no window. False with `error` set when the file cannot be written.
 bool writePicture(const QString& path, const PictureRequest& request, QString* error = nullptr);
+
+// The name a picture is written under when the file dialog gave `path` with
+// `filter` chosen ("PNG(*.png)" or "SVG(*.svg)"): the extension decides the
+// format, so a name without ".png" or ".svg" gets the chosen type's.
+QString pictureFileName(const QString& path, const QString& filter);

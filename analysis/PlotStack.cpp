@@ -157,7 +157,9 @@ void PlotStack::rebuild()
             auto* line = new QLineSeries;
             const TraceInfo& info = traceInfo(s.trace);
             const QString label = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(info.label), QString::fromUtf8(info.unit));
-            line->setName(several ? runs_[static_cast<std::size_t>(s.run)].name + QStringLiteral(": ") + label : label);
+            // Legend labels are markup: a file named "<b>x.tvr" is shown as it is.
+            line->setName(several ? runs_[static_cast<std::size_t>(s.run)].name.toHtmlEscaped() + QStringLiteral(": ") + label
+                                  : label);
             QPen pen(several ? runColour(s.run) : traceColour(s.trace));
             pen.setWidth(1); // the raster engine's fast line path; wider pens go through the stroker
             pen.setCosmetic(true);

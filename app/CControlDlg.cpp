@@ -4,6 +4,7 @@
 #include "app/DialogServices.h"
 #include "controls/CImageButton.h"
 #include "controls/DialogUnits.h"
+#include "controls/PlainToolTip.h"
 #include "doctor/PortSurvey.h"
 #include "recording/LogFile.h"
 #include "res/Bitmaps.h"
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
-#include <QTextDocument>
 #include <QProxyStyle>
 
 #include <algorithm>
@@ -47,12 +47,6 @@ CImageButton* makeButton(QWidget* parent, const QString& caption, QRect geometry
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
-}
-
-// Tool tips turn text that looks like markup into markup; a path is shown as it is.
-QString plainToolTip(const QString& text)
-{
-    return Qt::mightBeRichText(text) ? QStringLiteral("<qt>%1</qt>").arg(text.toHtmlEscaped()) : text;
 }
 
 } // namespace

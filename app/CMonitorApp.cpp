@@ -111,5 +111,7 @@ int CMonitorApp::run(const QStringList& arguments)
     mainWindow.exec();
     // After a port that could not be opened, the thread still says "exit".
     mainWindow.awaitAcquisitionEnd();
+    // A recording the close ended is added to the run library before the end.
+    mainWindow.awaitLibrary();
     return 0;
 }

@@ -99,7 +99,12 @@ CMonitorDlg::CMonitorDlg(AppState& app, DialogServices& services, QWidget* paren
     connect(overview_, &COverviewPanel::closeRequested, this, &QDialog::close);
     connect(detail_, &CDetailPanel::closeRequested, this, &QDialog::close);
     connect(&library_, &LibraryRecorder::notAdded, this, [this](const QString&, const QString& notice) {
-        services_.notify(this, QStringLiteral("The run was not added to the run library"), notice);
+        const QString text = QStringLiteral("The run was not added to the run library");
+        // A box that does not wait would vanish with a program that is ending.
+        if (isVisible())
+            services_.notify(this, text, notice);
+        else
+            services_.inform(this, text, notice);
     });
     overviewButton_->setFocus();
 }
@@ -276,6 +281,11 @@ void CMonitorDlg::awaitAcquisitionEnd()
     stopAcquisition();
 }
 
+void CMonitorDlg::awaitLibrary()
+{
+    library_.wait();
+}
+
 void CMonitorDlg::showOverview()
 {
     overview_->setGeometry(kViewGeometry);
@@ -308,7 +318,9 @@ void CMonitorDlg::openHelp()
 
 void CMonitorDlg::showRuns()
 {
-    RunsWindow::openWindow(library_.libraryPath(), this);
+    RunsWindow* runs = RunsWindow::openWindow(library_.libraryPath(), this);
+    // A recording that ends while it is open shows up in it.
+    connect(&library_, &LibraryRecorder::added, runs, &RunsWindow::reload);
 }
 
 void CMonitorDlg::showAbout()
@@ -320,8 +332,10 @@ void CMonitorDlg::showAbout()
 void CMonitorDlg::openAnalysis()
 {
     // A child window, so that this modal window does not block it.
+    // A log replaced during the recording leaves the records in a new file.
     const bool live = app_.words.runMode.load() == RunMode::Live;
-    AnalysisWindow::openWindow({live ? app_.logSavePath : app_.logOpenPath}, this);
+    const QString recorded = tick_ ? QFile::decodeName(tick_->logPath().c_str()) : app_.logSavePath;
+    AnalysisWindow::openWindow({live ? recorded : app_.logOpenPath}, this);
 }
 
 void CMonitorDlg::contextMenuEvent(QContextMenuEvent* event)
@@ -347,7 +361,9 @@ void CMonitorDlg::done(int result)
     // the thread before the window and the state it uses go, and so skips
     // its "exit". The thread's own close request leaves it to say "exit" and
     // end by itself (awaitAcquisitionEnd); the recording timer never ran then.
-    recordingTimer_.stop();
+    // A recording that is on ends here whichever way, and so goes into the
+    // run library.
+    endRecording();
     if (!acquisitionEnding_)
         stopAcquisition();
     QDialog::done(result);

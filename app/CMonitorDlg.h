@@ -49,6 +49,9 @@ public:
     // After a close the thread asked for: waits, with events running, until
     // the thread has ended (its "exit" box closed). At once after any other close.
     void awaitAcquisitionEnd();
+    // After the close: waits until a recording it ended is in the run
+    // library, and tells in a box that waits for OK when it could not be added.
+    void awaitLibrary();
 
     // Help opens MANUAL.pdf beside the program, or else the installed one.
     static QString defaultManualPath();

@@ -1,6 +1,6 @@
 #include "app/DialogServices.h"
 
-#include "app/PlainMessageBox.h"
+#include "controls/PlainMessageBox.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

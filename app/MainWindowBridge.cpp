@@ -1,7 +1,7 @@
 #include "app/MainWindowBridge.h"
 
 #include "app/CMonitorDlg.h"
-#include "app/PlainMessageBox.h"
+#include "controls/PlainMessageBox.h"
 #include "overview/COverviewPanel.h"
 
 #include <QApplication>

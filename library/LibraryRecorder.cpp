@@ -3,6 +3,7 @@
 #include "library/FinishedRecording.h"
 #include "library/LibraryPaths.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 LibraryRecorder::LibraryRecorder(QString libraryPath, QObject* parent)
@@ -14,7 +15,8 @@ LibraryRecorder::LibraryRecorder(QString libraryPath, QObject* parent)
 
 LibraryRecorder::~LibraryRecorder()
 {
-    wait();
+    // Answers still queued go with the object: nobody is left to tell.
+    pool_.waitForDone();
 }
 
 void LibraryRecorder::add(const QString& logPath)
@@ -37,4 +39,6 @@ void LibraryRecorder::add(const QString& logPath)
 void LibraryRecorder::wait()
 {
     pool_.waitForDone();
+    // Told now: after a window closed, no event loop may run to deliver them.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }

@@ -22,7 +22,8 @@ public:
     const QString& libraryPath() const { return libraryPath_; }
     // Returns at once; added() or notAdded() follows on this object's thread.
     void add(const QString& logPath);
-    // Waits until every add asked for has ended.
+    // Waits until every add asked for has ended, and sends its added() or
+    // notAdded() before it returns.
     void wait();
 
 signals:

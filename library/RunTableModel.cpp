@@ -1,5 +1,7 @@
 #include "library/RunTableModel.h"
 
+#include "controls/PlainToolTip.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -45,7 +47,7 @@ QVariant RunTableModel::data(const QModelIndex& index, int role) const
     };
     switch (role) {
     case Qt::DisplayRole: return text();
-    case Qt::ToolTipRole: return column == RunColumn::File ? text() : QVariant();
+    case Qt::ToolTipRole: return column == RunColumn::File ? plainToolTip(text()) : QVariant();
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     case kSortRole: {

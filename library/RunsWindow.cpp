@@ -1,5 +1,6 @@
 #include "library/RunsWindow.h"
 
+#include "analysis/AnalysisWindow.h"
 #include "library/LibraryError.h"
 #include "library/PackHealth.h"
 #include "library/RunTableModel.h"
@@ -11,7 +12,6 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -100,14 +100,10 @@ RunsWindow* RunsWindow::openWindow(const QString& libraryPath, QWidget* parent)
     auto* window = new RunsWindow(libraryPath, parent);
     window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &RunsWindow::openRequested, window, [window](const QStringList& paths) {
-        if (!openInAnalysisWindow(paths, window)) {
-            QMessageBox box(QMessageBox::Information, QStringLiteral("Trelvane"),
-                            QStringLiteral("The analysis window is not part of this build."), QMessageBox::Ok, window);
-            box.setTextFormat(Qt::PlainText);
-            box.exec();
-        }
-    });
+    // The analysis windows belong to the parent, not to this window: they
+    // stay open when it closes.
+    connect(window, &RunsWindow::openRequested, window,
+            [parent](const QStringList& paths) { AnalysisWindow::openWindow(paths, parent); });
     window->show();
     return window;
 }
@@ -117,7 +113,8 @@ bool RunsWindow::ensureOpen()
     if (library_)
         return true;
     try {
-        library_ = std::make_unique<RunLibrary>(QFile::encodeName(libraryPath_).toStdString(), RunLibrary::Access::Write);
+        library_ = std::make_unique<RunLibrary>(QFile::encodeName(libraryPath_).toStdString(), RunLibrary::Access::Write,
+                                                kBusyTimeoutMs);
         return true;
     } catch (const LibraryError& e) {
         fail(QFile::decodeName(e.subject().c_str()), text(e.reason()));
@@ -189,7 +186,9 @@ void RunsWindow::showRuns()
         history.push_back(r.packRun());
     model_->setRuns(std::move(runs));
     showHealth(pack, history);
-    status_->setText(QStringLiteral("%1 runs in %2").arg(model_->rowCount()).arg(libraryPath_));
+    const int count = model_->rowCount();
+    const QString shown = count == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(count);
+    status_->setText(QStringLiteral("%1 in %2").arg(shown, libraryPath_));
 }
 
 void RunsWindow::showHealth(const std::optional<PackInfo>& pack, const std::vector<PackRun>& runs)

@@ -28,6 +28,10 @@ public:
     // The pack filter's first two entries; then one per pack.
     static constexpr int kAllRuns = 0;
     static constexpr int kWithoutPack = 1;
+    // How long a library another program holds may keep this window waiting:
+    // a recording's tick runs on the same thread, so the wait stays short and
+    // the reason says to try again.
+    static constexpr int kBusyTimeoutMs = 1000;
 
     explicit RunsWindow(QString libraryPath, QWidget* parent = nullptr);
     ~RunsWindow() override;
@@ -79,6 +83,3 @@ private:
     QPlainTextEdit* health_ = nullptr;
     QLabel* status_ = nullptr;
 };
-
-// Opens the analysis window on log files; false when this build has none.
-bool openInAnalysisWindow(const QStringList& paths, QWidget* parent);

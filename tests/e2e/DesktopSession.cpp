@@ -37,6 +37,7 @@ void DesktopSession::SetUp()
     environment_.insert(QStringLiteral("DISPLAY"), xvfb_.display());
     environment_.insert(QStringLiteral("TRELVANE_PORTS_DIR"), path(QStringLiteral("ports")));
     environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    environment_.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
     xdo_ = std::make_unique<XDoTool>(environment_);
     simulator_.setProcessEnvironment(environment_);
     trelvane_.setProcessEnvironment(environment_);

@@ -119,7 +119,7 @@ TEST(LogStatsTool, WhatCannotBeDoneEndsWithItsStatus)
         {{"plot", log}, 2, "-o OUT.png"},
         {{"plot", log, "-o", dir.filePath("x.png"), "--size", "10x10"}, 2, "--size"},
         {{"plot", log, "-o", dir.filePath("x.png"), "--traces", "voltage,volume"}, 2, "volume"},
-        {{"plot", log, "-o", dir.filePath("no/such/x.png")}, 1, "cannot be written"},
+        {{"plot", log, "-o", dir.filePath("no/such/x.png")}, 1, "no/such/x.png: No such file or directory"},
         {{"csv", log, "-o", log}, 1, "is the log being read"},
         {{"stats", "--help"}, 0, ""},
         {{"plot", "--help"}, 0, ""},

@@ -4,13 +4,19 @@
 // zoom, pan, box and reset, and the exports (PNG of the asked size, SVG that
 // parses, CSV equal to `trelvane-log csv` over the cursor range).
 #include "analysis/AnalysisWindow.h"
+#include "analysis/PictureExport.h"
 #include "analysis/PlotView.h"
 #include "recording/LogCsv.h"
 
 #include "core/recording/TempDir.h"
 
+#include <QChart>
 #include <QCheckBox>
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -23,7 +29,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <filesystem>
+#include <csignal>
+#include <optional>
 #include <fstream>
 
 namespace {
@@ -62,6 +73,33 @@ void append(const std::string& path, const std::vector<MeasurementRecord>& rs, s
     }
     const std::string junk(tail, '\x7f');
     out.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+}
+
+// Pixels of `colour` in a picture.
+int pixelsOf(const QImage& image, const QColor& colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y).rgb() == colour.rgb() ? 1 : 0;
+    }
+    return n;
+}
+
+// The labels of the visible legend entries of every plot.
+QStringList legendLabels(PlotStack& stack)
+{
+    QStringList labels;
+    for (QGraphicsItem* item : stack.scene()->items()) {
+        auto* chart = dynamic_cast<QChart*>(item);
+        if (chart == nullptr || !chart->legend()->isVisible())
+            continue;
+        for (QLegendMarker* marker : chart->legend()->markers()) {
+            if (marker->isVisible())
+                labels << marker->label();
+        }
+    }
+    return labels;
 }
 
 class AnalysisWindowTest : public ::testing::Test {
@@ -136,8 +174,11 @@ TEST_F(AnalysisWindowTest, OpensLogsOfAnyLengthAndSkipsATrailingFragment)
         if (c.records > 1) {
             EXPECT_EQ(window.session().view().from(), 1);
         }
-        const QImage shot = window.grab().toImage();
-        EXPECT_FALSE(shot.isNull());
+        // Two samples and more draw the voltage line in its colour.
+        const QImage shot = window.view()->viewport()->grab().toImage();
+        if (c.records >= 2) {
+            EXPECT_GT(pixelsOf(shot, PlotStack::traceColour(Trace::Voltage)), 10);
+        }
     }
     // A file that cannot be read is told in a box that shows its name as text, not markup.
     AnalysisWindow window;
@@ -147,7 +188,7 @@ TEST_F(AnalysisWindowTest, OpensLogsOfAnyLengthAndSkipsATrailingFragment)
     QMessageBox* box = window.findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->text().contains(missing));
-    EXPECT_TRUE(box->text().endsWith(QStringLiteral("No such file or directory")));
+    EXPECT_TRUE(box->informativeText().endsWith(QStringLiteral("No such file or directory")));
     for (QLabel* label : box->findChildren<QLabel*>()) {
         if (!label->text().isEmpty()) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
@@ -180,6 +221,40 @@ TEST_F(AnalysisWindowTest, ALogGrowingWhileOpenShowsTheNewRecords)
     // The follow timer does the same on its own.
     append(path, charges(41, 5));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window_.session().run(0).data().size() == 45; }, 5000));
+}
+
+TEST_F(AnalysisWindowTest, AFollowedLogThatCannotBeReadAnyMoreIsToldInTheStatusLine)
+{
+    const std::string path = dir_.file("live.tvr");
+    append(path, charges(1, 30));
+    open({path});
+    const QString hint = window_.statusLabel()->text();
+    const struct {
+        const char* step;
+        bool readable; // after the step
+        std::size_t records;
+    } steps[] = {
+        {"a folder takes the log's place", false, 30},
+        {"still a folder: told once, nothing lost", false, 30},
+        {"a log again", true, 5},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        std::filesystem::remove_all(path);
+        if (s.readable)
+            append(path, charges(1, 5));
+        else
+            std::filesystem::create_directory(path);
+        window_.follow();
+        EXPECT_EQ(window_.session().run(0).data().size(), s.records);
+        const QString status = window_.statusLabel()->text();
+        if (s.readable) {
+            EXPECT_EQ(status, hint);
+        } else {
+            EXPECT_TRUE(status.startsWith(QStringLiteral("Cannot read ") + QString::fromStdString(path)))
+                << status.toStdString();
+        }
+    }
 }
 
 TEST_F(AnalysisWindowTest, CursorsPlacedByMouseAndKeyboardFillTheTable)
@@ -323,6 +398,104 @@ TEST_F(AnalysisWindowTest, ExportsAPictureOfTheAskedSizeAnSvgThatParsesAndTheCur
     EXPECT_EQ(all.readAll().count('\n'), 1001);
 }
 
+TEST_F(AnalysisWindowTest, RunNamesInTheLegendAreTextNotMarkup)
+{
+    const std::string bold = dir_.file("<b>BOLD.tvr");
+    const std::string italic = dir_.file("<i>ital.tvr");
+    append(bold, charges(1, 100));
+    append(italic, charges(1, 100));
+    open({bold, italic});
+    const QString svg = QString::fromStdString(dir_.file("legend.svg"));
+    ASSERT_TRUE(window_.exportPicture(svg, QSize(1200, 800)));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString drawn;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::Characters)
+            drawn += xml.text();
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(drawn.contains(QStringLiteral("<b>BOLD.tvr"))) << drawn.left(400).toStdString();
+    EXPECT_TRUE(drawn.contains(QStringLiteral("<i>ital.tvr"))) << drawn.left(400).toStdString();
+}
+
+TEST(PictureFileName, TheChosenTypeDecidesTheExtensionOfANameWithoutOne)
+{
+    const QString png = QStringLiteral("PNG(*.png)");
+    const QString svg = QStringLiteral("SVG(*.svg)");
+    const struct {
+        QString path;
+        QString filter;
+        QString written;
+    } cases[] = {
+        {"/d/view", svg, "/d/view.svg"},
+        {"/d/view", png, "/d/view.png"},
+        {"/d/view.svg", png, "/d/view.svg"}, // a name given in full is kept
+        {"/d/view.PNG", svg, "/d/view.PNG"},
+        {"/d/view.v2", svg, "/d/view.v2.svg"},
+        {"", svg, ""}, // cancelled
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pictureFileName(c.path, c.filter), c.written) << c.path.toStdString() << " " << c.filter.toStdString();
+}
+
+// Writes fail past `bytes` while it lives, for root too; the signal that
+// would end the process is ignored so that the write reports EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*savedSignal_)(int) = SIG_DFL;
+};
+
+TEST_F(AnalysisWindowTest, APictureThatCannotBeWrittenWholeIsAFailureAndLeavesNoFile)
+{
+    const std::string path = dir_.file("run.tvr");
+    append(path, charges(1, 1000));
+    open({path});
+    const struct {
+        const char* name;
+        bool full; // the disk takes no more than a few bytes
+    } cases[] = {
+        {"no/such/folder/view.png", false},
+        {"no/such/folder/view.svg", false},
+        {"full.png", true},
+        {"full.svg", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString target = QString::fromStdString(dir_.file(c.name));
+        QString error;
+        bool written = false;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.full)
+                limit.emplace(512);
+            written = window_.exportPicture(target, QSize(640, 480), &error);
+        }
+        EXPECT_FALSE(written) << QFileInfo(target).size();
+        EXPECT_FALSE(error.isEmpty()) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(target)) << "a partial picture stays behind";
+    }
+}
+
 TEST_F(AnalysisWindowTest, RunsOfDifferentLengthsAreOverlaidWithALegend)
 {
     const std::string first = dir_.file("march.tvr");
@@ -336,6 +509,11 @@ TEST_F(AnalysisWindowTest, RunsOfDifferentLengthsAreOverlaidWithALegend)
     const double column = window_.session().view().span() / window_.plots().plotArea(0).width();
     EXPECT_NEAR(window_.plots().pointsOf(1, Trace::Voltage).front().x(), 1, column);
     EXPECT_EQ(window_.session().view().to(), 3000);
+    // The legend tells the runs apart: every trace once per run.
+    const QStringList labels = legendLabels(window_.plots());
+    EXPECT_TRUE(labels.contains(QStringLiteral("march.tvr: Voltage (V)"))) << labels.join(" | ").toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("april.tvr: Voltage (V)"))) << labels.join(" | ").toStdString();
+    EXPECT_EQ(labels.filter(QStringLiteral("march.tvr: ")).size(), labels.filter(QStringLiteral("april.tvr: ")).size());
 
     // The second run carries the cursors: B on its sample at 0:05:00, A at 0:10:00, B onto A.
     window_.runList()->setCurrentRow(1);

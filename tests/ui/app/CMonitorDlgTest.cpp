@@ -16,9 +16,11 @@
 #include "controls/CImageButton.h"
 #include "library/LibraryScan.h"
 #include "library/RunLibrary.h"
+#include "library/RunTableModel.h"
 #include "library/RunsWindow.h"
 #include "overview/COverviewPanel.h"
 #include "tests/io/acquisition/PseudoTerminal.h"
+#include "tests/ui/ScopedEnvironment.h"
 #include "tests/ui/app/FakeDialogServices.h"
 
 #include <QApplication>
@@ -398,21 +400,42 @@ TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
     EXPECT_LT(clock.elapsed(), 2000);
 }
 
-TEST_F(MainWindow, AFinishedRecordingGoesIntoTheRunLibraryOrANoticeSaysWhyNot)
+TEST_F(MainWindow, ARecordingEndedAnyWayGoesIntoTheRunLibraryOrABoxSaysWhyNot)
 {
     // The user's library follows XDG_DATA_HOME; one that cannot be made lies inside a file.
     writeLog(dir.filePath("a-file"), 0);
+    enum class Told { Nothing, Notice, BoxAfterTheClose };
+    const auto endFrame = [this](CMonitorDlg&) {
+        EXPECT_TRUE(pty.write(frame76(0x80)));
+        EXPECT_TRUE(waitFor([] { return visibleBox("Monitor completed") != nullptr; }, 3000));
+    };
+    const auto closeBox = [](CMonitorDlg& w) { w.close(); };
+    const auto esc = [](CMonitorDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); };
     const struct {
-        QString dataHome;
-        bool added;
-    } cases[] = {{dir.filePath("data"), true}, {dir.filePath("a-file"), false}};
+        const char* how;
+        std::function<void(CMonitorDlg&)> end; // ends the recording while the charger talks
+        bool libraryUsable;
+        Told told;
+    } cases[] = {
+        {"end frame", endFrame, true, Told::Nothing},
+        {"close box", closeBox, true, Told::Nothing},
+        {"Esc", esc, true, Told::Nothing},
+        {"end frame, no library", endFrame, false, Told::Notice},
+        {"close box, no library", closeBox, false, Told::BoxAfterTheClose},
+        {"Esc, no library", esc, false, Told::BoxAfterTheClose},
+    };
     attachCharger();
     int n = 0;
     for (const auto& c : cases) {
-        qputenv("XDG_DATA_HOME", c.dataHome.toLocal8Bit());
+        SCOPED_TRACE(c.how);
+        const QString dataHome = c.libraryUsable ? dir.filePath(QStringLiteral("data%1").arg(n)) : dir.filePath("a-file");
+        const ScopedEnvironment data("XDG_DATA_HOME", QFile::encodeName(dataHome));
         app.logSavePath = dir.filePath(QStringLiteral("charge%1.tvr").arg(n++));
         services.notified.clear();
+        services.informed.clear();
         services.details.clear();
+        // A window closed mid-charge leaves the word set; a new program starts without it.
+        app.words.recordingTimer.store(0);
         {
             CMonitorDlg window(app, services);
             window.show();
@@ -421,25 +444,36 @@ TEST_F(MainWindow, AFinishedRecordingGoesIntoTheRunLibraryOrANoticeSaysWhyNot)
             QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
             charger.start(200);
             ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 5000));
-            charger.stop();
-            ASSERT_TRUE(pty.write(frame76(0x80))); // the charge ends
-            ASSERT_TRUE(waitFor([&] { return visibleBox("Monitor completed") != nullptr; }, 3000));
-            if (!c.added) {
+            charger.stop(); // a second of silence would end the recording by itself
+            window.showRuns();
+            QPointer<RunsWindow> runs = window.findChild<RunsWindow*>();
+            ASSERT_FALSE(runs.isNull());
+            EXPECT_EQ(runs->model()->rowCount(), 0);
+            c.end(window);
+            if (c.told == Told::Nothing && window.isVisible()) {
+                EXPECT_TRUE(waitFor([&] { return runs && runs->model()->rowCount() == 1; }, 5000))
+                    << "the open Runs window shows the run just added";
+            }
+            if (c.told == Told::Notice) {
                 EXPECT_TRUE(waitFor([&] { return !services.notified.isEmpty(); }, 5000));
-                ASSERT_FALSE(services.notified.isEmpty());
-                EXPECT_EQ(services.notified.first(), QStringLiteral("The run was not added to the run library"));
-                EXPECT_TRUE(services.details.first().contains(QStringLiteral("The log file is complete")));
             }
             window.close();
+            // As the program does once its window has closed.
+            window.awaitAcquisitionEnd();
+            window.awaitLibrary();
         }
-        qunsetenv("XDG_DATA_HOME");
         EXPECT_GE(QFileInfo(app.logSavePath).size(), 2 * 64) << "the log is never touched";
-        if (c.added) {
-            RunLibrary library((c.dataHome + QStringLiteral("/trelvane/library.sqlite")).toStdString(),
+        const QStringList& told = c.told == Told::Notice ? services.notified : services.informed;
+        if (c.told == Told::Nothing) {
+            EXPECT_TRUE(services.notified.isEmpty() && services.informed.isEmpty());
+            RunLibrary library((dataHome + QStringLiteral("/trelvane/library.sqlite")).toStdString(),
                                RunLibrary::Access::Read);
             ASSERT_EQ(library.runs().size(), 1u);
             EXPECT_EQ(library.runs().front().path, libraryPathOf(app.logSavePath.toStdString()));
-            EXPECT_TRUE(services.notified.isEmpty());
+        } else {
+            ASSERT_EQ(told.size(), 1) << "notified " << services.notified.size() << ", informed " << services.informed.size();
+            EXPECT_EQ(told.first(), QStringLiteral("The run was not added to the run library"));
+            EXPECT_TRUE(services.details.first().contains(QStringLiteral("The log file is complete")));
         }
     }
 }
@@ -631,17 +665,35 @@ TEST_F(MainWindow, RightClickMenuEntryOpensTheAboutBox)
 
 TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
 {
-    for (bool live : {false, true}) {
-        SCOPED_TRACE(live ? "live" : "replay");
+    enum class Mode { Replay, Live, LiveLogReplaced };
+    for (Mode mode : {Mode::Replay, Mode::Live, Mode::LiveLogReplaced}) {
+        const bool live = mode != Mode::Replay;
+        SCOPED_TRACE(static_cast<int>(mode));
         if (live) {
-            attachCharger();
+            if (mode == Mode::Live)
+                attachCharger();
             app.logSavePath = dir.filePath("recording.tvr");
             writeLog(app.logSavePath, 7);
         } else {
             prepareReplay("replayed.tvr", 5);
         }
+        app.words.recordingTimer.store(0);
         CMonitorDlg window(app, services);
         window.show();
+        QString recordedTo = live ? app.logSavePath : app.logOpenPath;
+        if (mode == Mode::LiveLogReplaced) {
+            // Another file takes the log's place: the records go on beside it.
+            ASSERT_TRUE(pty.write(frame76(0x81)));
+            QTimer charger;
+            QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
+            charger.start(200);
+            ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
+            ASSERT_TRUE(QFile::remove(app.logSavePath));
+            writeLog(app.logSavePath, 3);
+            recordedTo = dir.filePath("recording-2.tvr");
+            ASSERT_TRUE(waitFor([&] { return QFileInfo(recordedTo).size() >= 2 * 64; }, 5000));
+            charger.stop();
+        }
         window.openAnalysis();
         const QList<AnalysisWindow*> opened = window.findChildren<AnalysisWindow*>();
         ASSERT_EQ(opened.size(), 1);
@@ -650,9 +702,9 @@ TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
         EXPECT_TRUE(analysis->isWindow());
         EXPECT_TRUE(analysis->isVisible());
         ASSERT_EQ(analysis->session().runCount(), 1u);
-        EXPECT_EQ(QString::fromStdString(analysis->session().run(0).path()),
-                  live ? app.logSavePath : app.logOpenPath);
-        EXPECT_EQ(analysis->session().run(0).data().size(), live ? 7u : 5u);
+        EXPECT_EQ(QString::fromStdString(analysis->session().run(0).path()), recordedTo);
+        const std::size_t records = mode == Mode::Replay ? 5u : mode == Mode::Live ? 7u : 2u;
+        EXPECT_GE(analysis->session().run(0).data().size(), records);
         analysis->close();
     }
 }
@@ -660,9 +712,8 @@ TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
 TEST_F(MainWindow, RunsOpensTheLibraryInAWindowOfItsOwnThatGoesWhenClosed)
 {
     prepareReplay("x.tvr", 1);
-    qputenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit());
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
     CMonitorDlg window(app, services);
-    qunsetenv("XDG_DATA_HOME");
     window.show();
     window.showRuns();
     QPointer<RunsWindow> runs = window.findChild<RunsWindow*>();

@@ -1,11 +1,15 @@
 // Paths, port names and system reasons shown in message boxes read literally:
 // a file or folder named with markup is neither rendered nor made a link, in
 // every box that can show one (the control dialog's file error and its
-// question, the main window's notices, the acquisition thread's boxes).
+// question, the main window's notices, the acquisition thread's boxes), and
+// in the tool tips that show a path.
 #include "app/AppState.h"
 #include "app/CControlDlg.h"
 #include "app/CMonitorDlg.h"
 #include "app/DialogServices.h"
+#include "analysis/AnalysisWindow.h"
+#include "controls/PlainToolTip.h"
+#include "library/RunTableModel.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -13,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -163,6 +168,49 @@ TEST_F(PlainTextBoxes, ShowEveryPathLiterally)
             << c.box << " shows " << texts.join(QStringLiteral(" | ")).toStdString();
         window.reset();
     }
+}
+
+// What a tool tip shows: text that looks like markup is rendered as markup.
+QString shownToolTip(const QString& tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
+
+TEST_F(PlainTextBoxes, ToolTipsShowEveryPathLiterally)
+{
+    const struct {
+        const char* tip;
+        std::function<QString(const QString& path)> tipFor; // the tool tip shown for a log at `path`
+    } cases[] = {
+        {"as given", [](const QString& path) { return plainToolTip(path); }},
+        {"run table's file column",
+         [](const QString& path) {
+             RunTableModel model;
+             LibraryRun run;
+             run.path = QFile::encodeName(path).toStdString();
+             model.setRuns({run});
+             return model.index(0, model.columnOf(RunColumn::File)).data(Qt::ToolTipRole).toString();
+         }},
+        {"analysis window's run list",
+         [](const QString& path) {
+             AnalysisWindow window;
+             EXPECT_TRUE(window.openFile(path));
+             return window.runList()->count() == 1 ? window.runList()->item(0)->toolTip() : QString();
+         }},
+    };
+    const QString path = markupFolder() + QStringLiteral("/") + kMarkup + QStringLiteral(".tvr");
+    QFile log(path);
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly)); // an empty log: no records
+    log.close();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tip);
+        EXPECT_EQ(shownToolTip(c.tipFor(path)), path);
+    }
+    EXPECT_EQ(plainToolTip(QStringLiteral("/home/a/run.tvr")), QStringLiteral("/home/a/run.tvr")) << "plain text stays as it is";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The Runs window offscreen: sorting, filtering by pack, opening two runs in
 // the analysis window, assigning runs, and a pack's trend and warnings.
+#include "analysis/AnalysisWindow.h"
 #include "core/recording/TempDir.h"
 #include "library/LibraryScan.h"
 #include "library/RunTableModel.h"
@@ -10,10 +11,12 @@
 
 #include <QChart>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -21,6 +24,8 @@
 #include <QTest>
 
 #include <filesystem>
+
+#include <sqlite3.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -150,6 +155,51 @@ TEST_F(RunsView, OpensTwoSelectedRunsInTheAnalysisWindow)
     // Sorted by start: the second and fifth charges.
     EXPECT_EQ(paths[0], QString::fromStdString(libraryPathOf(path(1))));
     EXPECT_EQ(paths[1], QString::fromStdString(libraryPathOf(path(4))));
+
+    // Opened for real beside a main window: the analysis window belongs to it
+    // and outlives the Runs window.
+    QWidget main;
+    QPointer<RunsWindow> runs = RunsWindow::openWindow(QString::fromStdString(db()), &main);
+    runs->table()->selectRow(1);
+    runs->table()->selectionModel()->select(runs->sorted()->index(4, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_TRUE(runs->openSelected());
+    QPointer<AnalysisWindow> analysis = main.findChild<AnalysisWindow*>();
+    ASSERT_FALSE(analysis.isNull());
+    ASSERT_EQ(analysis->session().runCount(), 2u);
+    EXPECT_EQ(analysis->session().run(0).data().size(), 360u); // the second charge's records
+    EXPECT_EQ(analysis->session().run(1).data().size(), 540u);
+    runs->close();
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(runs.isNull());
+    EXPECT_FALSE(analysis.isNull()) << "closed with the Runs window";
+}
+
+TEST_F(RunsView, ALibraryAnotherProgramHoldsKeepsTheWindowWaitingBrieflyAndSaysSo)
+{
+    RunsWindow window(QString::fromStdString(db()));
+    ASSERT_EQ(window.sorted()->rowCount(), 6);
+    // Another connection holds the write lock, as another program would.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    window.table()->selectRow(0);
+    QElapsedTimer clock;
+    clock.start();
+    const bool assigned = window.assignSelected(QStringLiteral("held"));
+    const qint64 waited = clock.elapsed();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_FALSE(assigned);
+    // A recording's tick waits as long on the same thread; the library's own wait is ten seconds.
+    EXPECT_LT(waited, 5000);
+    EXPECT_TRUE(window.status()->text().contains(QStringLiteral("in use by another program")))
+        << window.status()->text().toStdString();
+    EXPECT_TRUE(window.status()->text().contains(QStringLiteral("try again"))) << window.status()->text().toStdString();
+    // Once it is free, the same works.
+    window.table()->selectRow(0);
+    EXPECT_TRUE(window.assignSelected(QStringLiteral("held")));
 }
 
 TEST_F(RunsView, AssignsSelectedRunsToANewPackAndTakesThemOutAgain)
@@ -166,6 +216,9 @@ TEST_F(RunsView, AssignsSelectedRunsToANewPackAndTakesThemOutAgain)
     window.table()->selectRow(0);
     ASSERT_TRUE(window.assignSelected(QString()));
     EXPECT_EQ(window.sorted()->rowCount(), 1);
+    EXPECT_EQ(window.status()->text(), QStringLiteral("1 run in %1").arg(QString::fromStdString(db())));
+    window.packBox()->setCurrentIndex(RunsWindow::kAllRuns);
+    EXPECT_EQ(window.status()->text(), QStringLiteral("6 runs in %1").arg(QString::fromStdString(db())));
 }
 
 TEST_F(RunsView, SaysPlainlyWhenTheLibraryCannotBeOpened)

@@ -1,4 +1,4 @@
-#include "app/PlainMessageBox.h"
+#include "controls/PlainMessageBox.h"
 
 #include <QLabel>
 
