@@ -24,9 +24,9 @@ void RecorderBridge::beep()
     call_.post([this] { target_.beep(); });
 }
 
-void RecorderBridge::event(SessionEvent event, const std::string& detail)
+void RecorderBridge::sessionEvent(SessionEvent event, const std::string& detail)
 {
     // Waited for: a line reported back must be in effect before the next
     // frame is read, and a lost one before the next tick where possible.
-    call_.call([this, event, detail] { target_.event(event, detail); });
+    call_.call([this, event, detail] { target_.sessionEvent(event, detail); });
 }

@@ -15,7 +15,7 @@ public:
     void stopRecordingTimer() override;
     void repaintOverviewWithoutErase() override;
     void beep() override;
-    void event(SessionEvent event, const std::string& detail) override;
+    void sessionEvent(SessionEvent event, const std::string& detail) override;
 
     void cancel() { call_.cancel(); }
 

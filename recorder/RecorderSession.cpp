@@ -26,10 +26,10 @@ SessionEnd RecorderSession::run()
 {
     const std::string reason = line_.open();
     if (!reason.empty()) {
-        host_.event(SessionEvent::OpenFailed, reason);
+        host_.sessionEvent(SessionEvent::OpenFailed, reason);
         return SessionEnd::OpenFailed;
     }
-    host_.event(SessionEvent::PortOpened, line_.name());
+    host_.sessionEvent(SessionEvent::PortOpened, line_.name());
     joinArmed_ = options_.join;
 
     for (;;) {
@@ -66,12 +66,12 @@ std::optional<SessionEnd> RecorderSession::onFrame()
             // began a new one while the line was down, so the one recorded
             // ended unseen. (In 112-byte frames every frame but the end frame
             // is a start frame, and the charge simply goes on.)
-            host_.event(SessionEvent::NewChargeDuringOutage, {});
+            host_.sessionEvent(SessionEvent::NewChargeDuringOutage, {});
             loop_.decoder().stopRecording();
             if (!options_.split)
                 return SessionEnd::ChargeInterrupted;
         } else if (kind == FrameKind::End) {
-            host_.event(SessionEvent::LineBack, {});
+            host_.sessionEvent(SessionEvent::LineBack, {});
         } else {
             // Said after the decode, so that the next record holds this frame
             // and not the last one from before the outage.
@@ -88,13 +88,13 @@ std::optional<SessionEnd> RecorderSession::onFrame()
         if (kind == FrameKind::Running && variant == 1 && !recording()) {
             loop_.decoder().startRecording();
             if (recording())
-                host_.event(SessionEvent::Joined, {});
+                host_.sessionEvent(SessionEvent::Joined, {});
         }
     }
 
     const AcquisitionLoop::Outcome outcome = loop_.apply();
     if (announceBack)
-        host_.event(SessionEvent::LineBack, {});
+        host_.sessionEvent(SessionEvent::LineBack, {});
     if (outcome == AcquisitionLoop::Outcome::ChargeEnded && !options_.split)
         return SessionEnd::ChargeEnded;
     return std::nullopt;
@@ -106,7 +106,7 @@ std::optional<SessionEnd> RecorderSession::onSilence()
         if (!outage_) {
             outage_ = true;
             outageSinceMs_ = line_.nowMs();
-            host_.event(SessionEvent::LineLostKeptOpen, {});
+            host_.sessionEvent(SessionEvent::LineLostKeptOpen, {});
         }
         if (!line_.stillThere())
             return awaitDevice(true);
@@ -115,19 +115,19 @@ std::optional<SessionEnd> RecorderSession::onSilence()
 
     const bool wasRecording = recording();
     if (wasRecording)
-        host_.event(SessionEvent::LineLost, {});
+        host_.sessionEvent(SessionEvent::LineLost, {});
     loop_.apply(); // the monitor's rule: the recording stops, the lamp shows disconnect
 
     const bool gone = !line_.stillThere();
     if (wasRecording && !options_.split) {
         if (gone)
-            host_.event(SessionEvent::DeviceGone, line_.name());
+            host_.sessionEvent(SessionEvent::DeviceGone, line_.name());
         return SessionEnd::LineLost;
     }
     if (!gone)
         return std::nullopt;
     if (!options_.reconnect) {
-        host_.event(SessionEvent::DeviceGone, line_.name());
+        host_.sessionEvent(SessionEvent::DeviceGone, line_.name());
         return SessionEnd::DeviceGone;
     }
     return awaitDevice(false);
@@ -135,7 +135,7 @@ std::optional<SessionEnd> RecorderSession::onSilence()
 
 std::optional<SessionEnd> RecorderSession::awaitDevice(bool duringCharge)
 {
-    host_.event(SessionEvent::DeviceGone, line_.name());
+    host_.sessionEvent(SessionEvent::DeviceGone, line_.name());
     line_.close();
     std::string lastReason;
     for (;;) {
@@ -149,10 +149,10 @@ std::optional<SessionEnd> RecorderSession::awaitDevice(bool duringCharge)
         if (reason.empty())
             break;
         if (reason != lastReason)
-            host_.event(SessionEvent::Waiting, reason);
+            host_.sessionEvent(SessionEvent::Waiting, reason);
         lastReason = reason;
     }
-    host_.event(SessionEvent::DeviceBack, line_.name());
+    host_.sessionEvent(SessionEvent::DeviceBack, line_.name());
     // Between charges a charge may have begun while the device was away.
     if (!recording())
         joinArmed_ = options_.join;
@@ -165,7 +165,7 @@ std::optional<SessionEnd> RecorderSession::giveUpIfTooLong()
         return std::nullopt;
     if (line_.nowMs() - outageSinceMs_ < static_cast<std::int64_t>(options_.giveUpSeconds) * 1000)
         return std::nullopt;
-    host_.event(SessionEvent::GaveUp, {});
+    host_.sessionEvent(SessionEvent::GaveUp, {});
     outage_ = false;
     loop_.decoder().stopRecording();
     return SessionEnd::GaveUp;

@@ -23,5 +23,5 @@ enum class SessionEvent {
 // start and end a charge's recording, events say what happened on the line.
 class SessionHost : public LoopHost {
 public:
-    virtual void event(SessionEvent event, const std::string& detail) = 0;
+    virtual void sessionEvent(SessionEvent event, const std::string& detail) = 0;
 };

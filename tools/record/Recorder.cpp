@@ -158,7 +158,7 @@ std::string Recorder::stampText() const
     return LogCsv::clock(words_.secondsCounter.load());
 }
 
-void Recorder::event(SessionEvent event, const std::string& detail)
+void Recorder::sessionEvent(SessionEvent event, const std::string& detail)
 {
     const std::string what = cli::printable(detail);
     switch (event) {

@@ -39,7 +39,7 @@ public:
     void stopRecordingTimer() override;
     void repaintOverviewWithoutErase() override {}
     void beep() override {}
-    void event(SessionEvent event, const std::string& detail) override;
+    void sessionEvent(SessionEvent event, const std::string& detail) override;
 
 private:
     // Log write failures and recoveries, as the tick reports them.

@@ -128,7 +128,7 @@ public:
     void stopRecordingTimer() override { calls.push_back("stop"); }
     void repaintOverviewWithoutErase() override {}
     void beep() override { calls.push_back("beep"); }
-    void event(SessionEvent event, const std::string&) override
+    void sessionEvent(SessionEvent event, const std::string&) override
     {
         std::string call = nameOf(event);
         if (event == SessionEvent::LineBack)
