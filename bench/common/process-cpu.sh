@@ -28,3 +28,21 @@ thread_share() {
     printf "  %-8s %-16s %6." decimals "f %%\n", $1, $2, 100 * (($5 - $3) / hz) / (t1 - t0)
   }'
 }
+
+# A scratch folder $work (named after $1) holding an empty $ports folder and
+# the $log to record into. Processes started go into the pids array; on exit
+# they are ended and the folder removed.
+make_workspace() {
+  work="$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")"
+  ports="$work/ports"
+  log="$work/charge.tvr"
+  mkdir -p "$ports"
+  pids=()
+  trap end_workspace EXIT
+}
+end_workspace() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}

@@ -42,19 +42,8 @@ for tool in Xvfb xdotool "$bin/trelvane" "$bin/trelvane-charger-sim"; do
   command -v "$tool" >/dev/null || { echo "run.sh: $tool not found" >&2; exit 2; }
 done
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/trelvane-monitor.XXXXXX")"
-ports="$work/ports"
-log="$work/charge.tvr"
-mkdir -p "$ports"
+make_workspace trelvane-monitor
 port=7
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # The recording ends in the run library when the program closes: keep it out
 # of the user's own.
 export XDG_DATA_HOME="$work/data"

@@ -27,18 +27,7 @@ for tool in "$bin/trelvane-record" "$bin/trelvane-charger-sim"; do
   [ -x "$tool" ] || { echo "run.sh: $tool not found" >&2; exit 2; }
 done
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/trelvane-record.XXXXXX")"
-ports="$work/ports"
-log="$work/charge.tvr"
-mkdir -p "$ports"
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_workspace trelvane-record
 
 "$bin/trelvane-charger-sim" --register "$ports" --port 7 --scenario charge-v1 --cells 4 --period-ms 80 \
   --seconds $(( seconds + 60 )) --wait-for-reader 60 >"$work/simulator.out" 2>&1 &

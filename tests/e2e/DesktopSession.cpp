@@ -2,6 +2,7 @@
 
 #include "e2e/ToolRun.h"
 #include "e2e/WaitFor.h"
+#include "io/tools/ChargeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,14 +171,5 @@ QImage DesktopSession::viewBackground(int bitmapId)
 
 std::vector<MeasurementRecord> DesktopSession::readRecords(const QString& logPath, qint64* size)
 {
-    QFile file(logPath);
-    std::vector<MeasurementRecord> records;
-    if (!file.open(QIODevice::ReadOnly))
-        return records;
-    const QByteArray bytes = file.readAll();
-    if (size)
-        *size = bytes.size();
-    for (qsizetype at = 0; at + static_cast<qsizetype>(kRecordSize) <= bytes.size(); at += kRecordSize)
-        records.push_back(fromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData() + at)));
-    return records;
+    return readLog(logPath, size);
 }

@@ -2,6 +2,7 @@
 // scan to check, and two scans at once.
 #include "ToolRun.h"
 #include "core/recording/TempDir.h"
+#include "library/LaggingCharge.h"
 
 #include <gtest/gtest.h>
 
@@ -13,28 +14,8 @@ namespace {
 
 const QString kTool = QStringLiteral("trelvane-library");
 
-// A 3S charge of `mah` that ends with cell 3 `lagMv` behind; distinct per `seed`.
-void writeCharge(const std::string& path, int mah, int lagMv, int seed)
-{
-    constexpr int kSeconds = 600;
-    std::vector<MeasurementRecord> rs;
-    for (int s = 1; s <= kSeconds; ++s) {
-        MeasurementRecord r;
-        r.elapsedSeconds = s;
-        r.voltage = 12.0f;
-        r.current = 2.0f;
-        r.temperature = 30.0f;
-        r.capacity = mah * s / kSeconds;
-        r.cellVoltage[0] = r.cellVoltage[1] = 4.2f;
-        r.cellVoltage[2] = 4.2f - 0.001f * static_cast<float>(lagMv);
-        r.batteryType = 1;
-        r.chargeMode = 1;
-        r.auxValue = static_cast<float>(seed);
-        rs.push_back(r);
-    }
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    writeRecords(path, rs);
-}
+// Every charge these tests scan lasts ten minutes.
+constexpr int kChargeSeconds = 600;
 
 QStringList with(const TempDir& dir, QStringList args)
 {
@@ -85,7 +66,7 @@ TEST(LibraryTool, PathsFromOutsideAreShownEscapedInListsAndProblems)
 {
     TempDir dir;
     const std::string folder = dir.file("logs/\x1b[2Jwiped");
-    writeCharge(folder + "/run.tvr", 2200, 5, 1);
+    writeLaggingCharge(folder + "/run.tvr", 2200, kChargeSeconds, 5, 1);
     writeRecords(folder + "/cut.tvr", {}, {1, 2, 3});
     const ToolResult scan = runTool(kTool, with(dir, {"scan", QString::fromStdString(dir.file("logs"))}));
     const ToolResult list = runTool(kTool, with(dir, {"list"}));
@@ -120,7 +101,7 @@ TEST(LibraryTool, FromScanToTrendAndWarningsOfAFadingPack)
     const std::string logs = dir.file("logs");
     const int capacities[] = {2200, 2190, 2210, 1900, 1700, 1680};
     for (int i = 0; i < 6; ++i)
-        writeCharge(logs + "/charge" + std::to_string(i) + ".tvr", capacities[i], 10 + i * 5, i);
+        writeLaggingCharge(logs + "/charge" + std::to_string(i) + ".tvr", capacities[i], kChargeSeconds, 10 + i * 5, i);
     writeRecords(logs + "/broken.tvr", {}, std::vector<std::uint8_t>(100, 0xFF));
 
     const ToolResult scanned = runTool(kTool, with(dir, {"scan", QString::fromStdString(logs)}));
@@ -165,7 +146,7 @@ TEST(LibraryTool, TwoScansAtOnceAddEveryRunOnce)
 {
     TempDir dir;
     for (int i = 0; i < 30; ++i)
-        writeCharge(dir.file("logs/charge" + std::to_string(i) + ".tvr"), 2000 + i, 10, i);
+        writeLaggingCharge(dir.file("logs/charge" + std::to_string(i) + ".tvr"), 2000 + i, kChargeSeconds, 10, i);
     const QStringList args = with(dir, {"scan", QString::fromStdString(dir.file("logs"))});
     QProcess first;
     QProcess second;

@@ -6,6 +6,7 @@
 
 #include "e2e/DesktopSession.h"
 #include "e2e/WaitFor.h"
+#include "io/tools/ChargeFiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -47,42 +48,19 @@ struct SentFrames {
 SentFrames readSent(const QString& csvPath)
 {
     SentFrames sent;
-    QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return sent;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QList<QByteArray> c = line.trimmed().split(',');
-        if (c.size() < 18)
-            continue;
-        const QString kind = QString::fromLatin1(c[2]).toLower();
+    for (const SentLine& line : readSentLines(csvPath)) {
+        const QString kind = line.kind.toLower();
         sent.kinds.insert(kind);
-        if (kind != "running" && kind != "start")
-            continue;
-        // The CSV prints floats with nine significant digits: they read back exactly.
-        MeasurementRecord r;
-        r.auxValue = c[3].toFloat();
-        r.voltage = c[4].toFloat();
-        r.current = c[5].toFloat();
-        r.temperature = c[6].toFloat();
-        r.capacity = c[7].toInt();
-        for (int cell = 0; cell < 8; ++cell)
-            r.cellVoltage[cell] = c[8 + cell].toFloat();
-        r.batteryType = c[16].toInt();
-        r.chargeMode = c[17].toInt();
-        sent.records.push_back(r);
+        if (kind == "running" || kind == "start")
+            sent.records.push_back(line.record);
     }
     return sent;
 }
 
 // Whether `logged` is one of the frames sent, apart from its stamp.
-bool wasSent(const SentFrames& sent, MeasurementRecord logged)
+bool wasSent(const SentFrames& sent, const MeasurementRecord& logged)
 {
-    logged.elapsedSeconds = 0;
-    for (const MeasurementRecord& r : sent.records) {
-        if (sameBits(r, logged))
-            return true;
-    }
-    return false;
+    return isOneOf(logged, sent.records);
 }
 
 class LiveCharge : public DesktopSession {

@@ -4,6 +4,7 @@
 // cut from the stream as they came; fields equal to the decoding formulas,
 // worked out here from the bytes; the start/end transitions; CSV fields that
 // read back to the same bits.
+#include "CsvFields.h"
 #include "FuzzCheck.h"
 
 #include "acquisition/FrameDecoder.h"
@@ -83,27 +84,6 @@ MeasurementRecord expectedRecord(const FrameBuffer& f, int variant)
         r.chargeMode = f[1] - 129;
     }
     return r;
-}
-
-std::vector<std::string> columns(const std::string& line)
-{
-    std::vector<std::string> out(1);
-    for (char c : line) {
-        if (c == ',')
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
-bool sameFloat(const std::string& text, float expected)
-{
-    float value = 0.0f;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return false;
-    return std::memcmp(&value, &expected, sizeof value) == 0;
 }
 
 bool sameInt(const std::string& text, long long expected)

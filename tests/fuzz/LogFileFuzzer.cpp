@@ -5,6 +5,7 @@
 // step, x-scale and history follow the replay rules; every value lies within
 // its axis range; CSV fields read back to the same bits; every computed
 // pixel lies inside the plot.
+#include "CsvFields.h"
 #include "FuzzCheck.h"
 
 #include "analysis/AnalysisRun.h"
@@ -54,28 +55,12 @@ private:
     int fd_;
 };
 
-std::vector<std::string> columns(const std::string& line)
-{
-    std::vector<std::string> out(1);
-    for (char c : line) {
-        if (c == ',')
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
 // Floats are written with nine significant digits; NaN reads back as some NaN.
 bool readsBack(const std::string& text, float expected)
 {
     if (std::isnan(expected))
         return text.find("nan") != std::string::npos;
-    float value = 0.0f;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return false;
-    return std::memcmp(&value, &expected, sizeof value) == 0;
+    return sameFloat(text, expected);
 }
 
 void checkCsv(const MeasurementRecord& r)

@@ -4,7 +4,6 @@
 #include "CommandLine.h"
 #include "LibraryOptions.h"
 #include "RunListing.h"
-#include "library/LibraryError.h"
 #include "library/PackHealth.h"
 
 int runCheck(int argc, const char* const* argv)
@@ -24,21 +23,15 @@ int runCheck(int argc, const char* const* argv)
     LibraryOptions::declare(line);
     line.flag("quiet", 'q', "print only packs with warnings, without the thresholds");
     line.positionals("PACK", 0, 1);
-    if (!line.parse(argc, argv, 2))
-        return line.exitCode();
-    bool usage = false;
-    const std::unique_ptr<RunLibrary> library = LibraryOptions::open(line, RunLibrary::Access::Read, usage);
-    if (!library)
-        return usage ? cli::kExitUsage : cli::kExitFailure;
-
-    const bool quiet = line.isSet("quiet");
-    std::size_t warnings = 0;
-    std::string text;
-    try {
+    return LibraryOptions::withLibrary(argc, argv, line, RunLibrary::Access::Read,
+                                       [](RunLibrary& library, const cli::CommandLine& l) {
+        const bool quiet = l.isSet("quiet");
+        std::size_t warnings = 0;
+        std::string text;
         std::vector<PackInfo> packs =
-            line.arguments().empty() ? library->packs() : std::vector<PackInfo>{library->pack(line.arguments()[0])};
+            l.arguments().empty() ? library.packs() : std::vector<PackInfo>{library.pack(l.arguments()[0])};
         for (const PackInfo& pack : packs) {
-            const std::vector<PackRun> runs = library->packRuns(pack.id);
+            const std::vector<PackRun> runs = library.packRuns(pack.id);
             const std::vector<HealthWarning> found = checkPack(pack, runs);
             warnings += found.size();
             if (quiet && found.empty())
@@ -56,11 +49,8 @@ int runCheck(int argc, const char* const* argv)
         }
         if (packs.empty() && !quiet)
             text += "No packs yet: add one with 'trelvane-library pack add NAME'.\n";
-    } catch (const LibraryError& e) {
-        cli::report(kLibraryTool, e.subject(), e.reason());
-        return cli::kExitFailure;
-    }
-    if (!print(text))
-        return cli::kExitFailure;
-    return warnings > 0 ? kExitWarnings : cli::kExitOk;
+        if (!print(text))
+            return cli::kExitFailure;
+        return warnings > 0 ? kExitWarnings : cli::kExitOk;
+    });
 }

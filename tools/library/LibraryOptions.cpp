@@ -37,6 +37,25 @@ std::unique_ptr<RunLibrary> open(const cli::CommandLine& line, RunLibrary::Acces
     }
 }
 
+int withLibrary(int argc, const char* const* argv, cli::CommandLine& line, RunLibrary::Access access, const Work& work,
+                const Check& valid)
+{
+    if (!line.parse(argc, argv, 2))
+        return line.exitCode();
+    if (valid && !valid(line))
+        return cli::kExitUsage;
+    bool usage = false;
+    const std::unique_ptr<RunLibrary> library = open(line, access, usage);
+    if (!library)
+        return usage ? cli::kExitUsage : cli::kExitFailure;
+    try {
+        return work(*library, line);
+    } catch (const LibraryError& e) {
+        cli::report(kLibraryTool, e.subject(), e.reason());
+        return cli::kExitFailure;
+    }
+}
+
 std::optional<std::vector<std::int64_t>> resolveRuns(RunLibrary& library, const std::vector<std::string>& given)
 {
     std::vector<std::int64_t> ids;

@@ -4,7 +4,6 @@
 #include "CommandLine.h"
 #include "LibraryOptions.h"
 #include "RunListing.h"
-#include "library/LibraryError.h"
 
 int runList(int argc, const char* const* argv)
 {
@@ -22,25 +21,16 @@ int runList(int argc, const char* const* argv)
     line.option("pack", 0, "NAME", "only the runs of this pack");
     line.flag("csv", 0, "comma-separated, with a header line of keys");
     line.positionals({}, 0, 0);
-    if (!line.parse(argc, argv, 2))
-        return line.exitCode();
-    bool usage = false;
-    const std::unique_ptr<RunLibrary> library = LibraryOptions::open(line, RunLibrary::Access::Read, usage);
-    if (!library)
-        return usage ? cli::kExitUsage : cli::kExitFailure;
-
-    const bool csv = line.isSet("csv");
-    const std::vector<RunColumn> columns = csv ? csvColumns() : listedColumns();
-    RunListing listing(RunListing::headings(columns, csv));
-    try {
+    return LibraryOptions::withLibrary(argc, argv, line, RunLibrary::Access::Read,
+                                       [](RunLibrary& library, const cli::CommandLine& l) {
+        const bool csv = l.isSet("csv");
+        const std::vector<RunColumn> columns = csv ? csvColumns() : listedColumns();
+        RunListing listing(RunListing::headings(columns, csv));
         std::optional<std::int64_t> pack;
-        if (line.isSet("pack"))
-            pack = library->pack(line.value("pack")).id;
-        for (const LibraryRun& run : library->runs(pack))
+        if (l.isSet("pack"))
+            pack = library.pack(l.value("pack")).id;
+        for (const LibraryRun& run : library.runs(pack))
             listing.add(RunListing::row(run, columns, csv));
-    } catch (const LibraryError& e) {
-        cli::report(kLibraryTool, e.subject(), e.reason());
-        return cli::kExitFailure;
-    }
-    return print(csv ? listing.csv() : listing.text()) ? cli::kExitOk : cli::kExitFailure;
+        return print(csv ? listing.csv() : listing.text()) ? cli::kExitOk : cli::kExitFailure;
+    });
 }

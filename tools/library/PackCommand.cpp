@@ -8,8 +8,6 @@
 #include "analysis/StatsReport.h"
 #include "library/PackHealth.h"
 
-#include <functional>
-
 namespace {
 
 const std::string kPackTool = std::string(kLibraryTool) + " pack";
@@ -20,30 +18,15 @@ constexpr std::int64_t kMaxCells = 8;      // what a record holds
 constexpr double kMaxMillivolts = 5000;
 constexpr double kMaxTemperature = 200;
 
-using Work = std::function<int(RunLibrary&, const cli::CommandLine&)>;
-using Check = std::function<bool(const cli::CommandLine&)>;
+using LibraryOptions::Check;
+using LibraryOptions::Work;
 
-// Parses, checks the values with `valid` (false: a usage error, reported),
-// opens the library for writing and runs `work`, reporting a LibraryError. A
-// wrong value is refused before the library is opened, so it creates none.
+// The pack commands write by default, and list the library options after their own.
 int withLibrary(int argc, const char* const* argv, cli::CommandLine& line, const Work& work,
                 RunLibrary::Access access = RunLibrary::Access::Write, const Check& valid = {})
 {
     LibraryOptions::declare(line);
-    if (!line.parse(argc, argv, 2))
-        return line.exitCode();
-    if (valid && !valid(line))
-        return cli::kExitUsage;
-    bool usage = false;
-    const std::unique_ptr<RunLibrary> library = LibraryOptions::open(line, access, usage);
-    if (!library)
-        return usage ? cli::kExitUsage : cli::kExitFailure;
-    try {
-        return work(*library, line);
-    } catch (const LibraryError& e) {
-        cli::report(kLibraryTool, e.subject(), e.reason());
-        return cli::kExitFailure;
-    }
+    return LibraryOptions::withLibrary(argc, argv, line, access, work, valid);
 }
 
 // A value option that "default" (or "none") sets back; nothing when a value is bad.

@@ -5,7 +5,6 @@
 #include "LibraryOptions.h"
 #include "RunListing.h"
 #include "analysis/StatsReport.h"
-#include "library/LibraryError.h"
 #include "library/PackTrend.h"
 
 namespace {
@@ -49,17 +48,11 @@ int runTrend(int argc, const char* const* argv)
     LibraryOptions::declare(line);
     line.flag("csv", 0, "comma-separated, with a header line of keys");
     line.positionals("PACK", 1, 1);
-    if (!line.parse(argc, argv, 2))
-        return line.exitCode();
-    bool usage = false;
-    const std::unique_ptr<RunLibrary> library = LibraryOptions::open(line, RunLibrary::Access::Read, usage);
-    if (!library)
-        return usage ? cli::kExitUsage : cli::kExitFailure;
-
-    const bool csv = line.isSet("csv");
-    try {
-        const PackInfo pack = library->pack(line.arguments()[0]);
-        const std::vector<LibraryRun> listed = library->runs(pack.id);
+    return LibraryOptions::withLibrary(argc, argv, line, RunLibrary::Access::Read,
+                                       [](RunLibrary& library, const cli::CommandLine& l) {
+        const bool csv = l.isSet("csv");
+        const PackInfo pack = library.pack(l.arguments()[0]);
+        const std::vector<LibraryRun> listed = library.runs(pack.id);
         std::vector<PackRun> runs;
         for (const LibraryRun& r : listed)
             runs.push_back(r.packRun());
@@ -101,8 +94,5 @@ int runTrend(int argc, const char* const* argv)
         if (!runs.empty())
             text += "\n" + table.text();
         return print(text) ? cli::kExitOk : cli::kExitFailure;
-    } catch (const LibraryError& e) {
-        cli::report(kLibraryTool, e.subject(), e.reason());
-        return cli::kExitFailure;
-    }
+    });
 }

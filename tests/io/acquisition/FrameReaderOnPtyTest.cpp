@@ -9,6 +9,7 @@
 #include "acquisition/FrameReader.h"
 #include "acquisition/SerialLink.h"
 #include "io/acquisition/ChargerFrames.h"
+#include "io/acquisition/LinkOnPty.h"
 #include "io/acquisition/PseudoTerminal.h"
 
 #include <QElapsedTimer>
@@ -58,16 +59,7 @@ void PrintTo(const Delivery& d, std::ostream* out)
     *out << d.name;
 }
 
-class FrameReaderOnPty : public ::testing::TestWithParam<Delivery> {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(pty.ok());
-        ASSERT_TRUE(link.openDevice(pty.slavePath())) << link.failureReason().toStdString();
-    }
-    PseudoTerminal pty;
-    SerialLink link;
-};
+class FrameReaderOnPty : public LinkOnPty<::testing::TestWithParam<Delivery>> {};
 
 const Delivery kDeliveries[] = {
     {"InOneBlock", 0, 0, false, 76},

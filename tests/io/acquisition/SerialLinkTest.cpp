@@ -3,6 +3,7 @@
 // a hung-up line.
 
 #include "acquisition/SerialLink.h"
+#include "io/acquisition/LinkOnPty.h"
 #include "io/acquisition/PseudoTerminal.h"
 
 #include <QDir>
@@ -30,16 +31,7 @@ qint64 timedRead(SerialLink& link, int* byte)
     return clock.elapsed();
 }
 
-class SerialLinkOnPty : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(pty.ok());
-        ASSERT_TRUE(link.openDevice(pty.slavePath())) << link.failureReason().toStdString();
-    }
-    PseudoTerminal pty;
-    SerialLink link;
-};
+class SerialLinkOnPty : public LinkOnPty<> {};
 
 } // namespace
 

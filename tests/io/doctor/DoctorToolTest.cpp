@@ -4,6 +4,7 @@
 // simulator's charge, idle and noise scenarios and a silent line.
 #include "io/acquisition/PseudoTerminal.h"
 #include "io/tools/ChargerSimulator.h"
+#include "io/tools/PortsFolderTest.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,16 +25,8 @@ namespace {
 
 constexpr int kPort = 7;
 
-class DoctorTool : public ::testing::Test {
+class DoctorTool : public PortsFolderTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("ports")));
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("TRELVANE_PORTS_DIR"), ports());
-    }
-    QString ports() const { return dir_.filePath(QStringLiteral("ports")); }
     bool registerPort(const QString& device) const
     {
         return QFile::link(device, QDir(ports()).filePath(QStringLiteral("COM%1").arg(kPort)));
@@ -55,9 +48,6 @@ protected:
         run.err = tool.errors();
         return run;
     }
-
-    QTemporaryDir dir_;
-    QProcessEnvironment env_;
 };
 
 TEST_F(DoctorTool, APresentPortIsListedWithItsMonitorEntry)

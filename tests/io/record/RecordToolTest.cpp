@@ -5,6 +5,7 @@
 // (a library that cannot be written costs no record), a device that is gone
 // for good, and the command lines and ports it refuses.
 #include "io/tools/ChargerSimulator.h"
+#include "io/tools/PortsFolderTest.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -16,20 +17,16 @@ namespace {
 
 constexpr int kPort = 7;
 
-class RecordTool : public ::testing::Test {
+class RecordTool : public PortsFolderTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
-        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("ports")));
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("TRELVANE_PORTS_DIR"), ports());
+        PortsFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // Finished charges go into the user's run library: never the real one.
         env_.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
     }
-
-    QString path(const QString& name) const { return dir_.filePath(name); }
-    QString ports() const { return path(QStringLiteral("ports")); }
 
     bool startSimulator(ChargerSimulator& sim, const QStringList& args, const QString& csv)
     {
@@ -45,8 +42,6 @@ protected:
     static std::string said(ToolProcess& recorder) { return (recorder.output() + recorder.errors()).toStdString(); }
     std::string said() { return said(recorder_); }
 
-    QTemporaryDir dir_;
-    QProcessEnvironment env_;
     ToolProcess recorder_;
 };
 

@@ -3,6 +3,7 @@
 // The charger simulator on a pseudo-terminal registered as DIR/COMn, with
 // its CSV log of the frames it sent.
 
+#include "io/tools/ChargeFiles.h"
 #include "io/tools/ToolProcess.h"
 
 #include "acquisition/MeasurementRecord.h"
@@ -48,25 +49,9 @@ public:
     std::vector<MeasurementRecord> sentRecords() const
     {
         std::vector<MeasurementRecord> records;
-        QFile file(logCsv_);
-        if (!file.open(QIODevice::ReadOnly))
-            return records;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> c = line.trimmed().split(',');
-            if (c.size() < 18 || (c[2] != "running" && c[2] != "start"))
-                continue;
-            // Nine significant digits: the floats read back exactly.
-            MeasurementRecord r;
-            r.auxValue = c[3].toFloat();
-            r.voltage = c[4].toFloat();
-            r.current = c[5].toFloat();
-            r.temperature = c[6].toFloat();
-            r.capacity = c[7].toInt();
-            for (int cell = 0; cell < 8; ++cell)
-                r.cellVoltage[cell] = c[8 + cell].toFloat();
-            r.batteryType = c[16].toInt();
-            r.chargeMode = c[17].toInt();
-            records.push_back(r);
+        for (const SentLine& line : readSentLines(logCsv_)) {
+            if (line.kind == QLatin1String("running") || line.kind == QLatin1String("start"))
+                records.push_back(line.record);
         }
         return records;
     }
@@ -78,28 +63,3 @@ private:
     QString logCsv_;
     QString link_;
 };
-
-// Whether `logged`, apart from its stamp, is one of `sent`.
-inline bool isOneOf(MeasurementRecord logged, const std::vector<MeasurementRecord>& sent)
-{
-    logged.elapsedSeconds = 0;
-    for (const MeasurementRecord& r : sent) {
-        if (sameBits(r, logged))
-            return true;
-    }
-    return false;
-}
-
-inline std::vector<MeasurementRecord> readLog(const QString& path, qint64* size = nullptr)
-{
-    std::vector<MeasurementRecord> records;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return records;
-    const QByteArray bytes = file.readAll();
-    if (size)
-        *size = bytes.size();
-    for (qsizetype at = 0; at + static_cast<qsizetype>(kRecordSize) <= bytes.size(); at += kRecordSize)
-        records.push_back(fromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData() + at)));
-    return records;
-}

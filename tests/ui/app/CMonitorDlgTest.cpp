@@ -150,6 +150,13 @@ protected:
 
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5)); }
 
+    // A charge under way: a running frame every 200 ms until `charger` stops or goes.
+    void keepCharging(QTimer& charger)
+    {
+        QObject::connect(&charger, &QTimer::timeout, [this] { pty.write(frame76(0x82)); });
+        charger.start(200);
+    }
+
     QTemporaryDir dir;
     PseudoTerminal pty;
     AppState app;
@@ -331,8 +338,7 @@ TEST_F(MainWindow, LiveModeStartsOneThreadThatRecordsAChargeAndStopsOnClose)
     ASSERT_TRUE(pty.write(frame76(0x81)));
     // The charger keeps talking; a silent second would end the recording.
     QTimer charger;
-    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
-    charger.start(200);
+    keepCharging(charger);
     ASSERT_TRUE(waitFor([&] { return window.recordingTimerActive(); }, 3000));
     ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
     EXPECT_GE(app.chart.historyCount, 1);
@@ -385,8 +391,7 @@ TEST_F(MainWindow, EndFrameStopsRecordingAndTheThreadReportsCompletion)
     window.show();
     ASSERT_TRUE(pty.write(frame76(0x81)));
     QTimer charger;
-    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
-    charger.start(200);
+    keepCharging(charger);
     ASSERT_TRUE(waitFor([&] { return app.chart.historyCount >= 1; }, 4000));
     charger.stop();
     ASSERT_TRUE(pty.write(frame76(0x80)));
@@ -441,8 +446,7 @@ TEST_F(MainWindow, ARecordingEndedAnyWayGoesIntoTheRunLibraryOrABoxSaysWhyNot)
             window.show();
             ASSERT_TRUE(pty.write(frame76(0x81)));
             QTimer charger;
-            QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
-            charger.start(200);
+            keepCharging(charger);
             ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 5000));
             charger.stop(); // a second of silence would end the recording by itself
             window.showRuns();
@@ -540,8 +544,7 @@ TEST_F(MainWindow, LogDeletedDuringTheRecordingIsToldOnceAndRecordingGoesOn)
     window.show();
     ASSERT_TRUE(pty.write(frame76(0x81)));
     QTimer charger;
-    QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
-    charger.start(200);
+    keepCharging(charger);
     ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
     ASSERT_TRUE(QFile::remove(app.logSavePath));
     ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 2 * 64; }, 4000));
@@ -685,8 +688,7 @@ TEST_F(MainWindow, AnalyseEntryOpensTheRecordedOrReplayedLogInAChildWindow)
             // Another file takes the log's place: the records go on beside it.
             ASSERT_TRUE(pty.write(frame76(0x81)));
             QTimer charger;
-            QObject::connect(&charger, &QTimer::timeout, [&] { pty.write(frame76(0x82)); });
-            charger.start(200);
+            keepCharging(charger);
             ASSERT_TRUE(waitFor([&] { return QFileInfo(app.logSavePath).size() >= 64; }, 4000));
             ASSERT_TRUE(QFile::remove(app.logSavePath));
             writeLog(app.logSavePath, 3);

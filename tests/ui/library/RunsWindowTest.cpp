@@ -2,6 +2,7 @@
 // the analysis window, assigning runs, and a pack's trend and warnings.
 #include "analysis/AnalysisWindow.h"
 #include "core/recording/TempDir.h"
+#include "library/LaggingCharge.h"
 #include "library/LibraryScan.h"
 #include "library/RunTableModel.h"
 #include "library/RunsWindow.h"
@@ -32,27 +33,6 @@
 
 namespace {
 
-// A charge of `mah` over `seconds` that ends `lagMv` apart; distinct per seed.
-void writeCharge(const std::string& path, int mah, int seconds, int lagMv, int seed)
-{
-    std::vector<MeasurementRecord> rs;
-    for (int s = 1; s <= seconds; ++s) {
-        MeasurementRecord r;
-        r.elapsedSeconds = s;
-        r.voltage = 12.0f;
-        r.current = 2.0f;
-        r.temperature = 30.0f;
-        r.capacity = mah * s / seconds;
-        r.cellVoltage[0] = r.cellVoltage[1] = 4.2f;
-        r.cellVoltage[2] = 4.2f - 0.001f * static_cast<float>(lagMv);
-        r.batteryType = 1;
-        r.chargeMode = 1;
-        r.auxValue = static_cast<float>(seed);
-        rs.push_back(r);
-    }
-    writeRecords(path, rs);
-}
-
 class RunsView : public ::testing::Test {
 protected:
     static constexpr std::int64_t kFirstDay = 1'700'000'000;
@@ -63,7 +43,7 @@ protected:
         // Capacities out of order of time; the last three fade.
         const int mah[] = {2200, 2180, 2210, 1700, 1650, 1600};
         for (int i = 0; i < 6; ++i) {
-            writeCharge(path(i), mah[i], 300 + 60 * i, 10, i);
+            writeLaggingCharge(path(i), mah[i], 300 + 60 * i, 10, i);
             // One charge a day: start times follow the file numbers.
             const timespec day[2] = {{kFirstDay + i * 86400, 0}, {kFirstDay + i * 86400, 0}};
             ASSERT_EQ(::utimensat(AT_FDCWD, path(i).c_str(), day, 0), 0);
