@@ -11,7 +11,6 @@ namespace {
 
 const QString kAnalysisTitle = QStringLiteral("Analysis - Trelvane");
 const QColor kVoltageColour(31, 119, 180);
-constexpr QPoint kStartButton{141 + 41, 278 + 13};
 constexpr QPoint kOverviewExit{856 + 41, 20 + 610 + 13};
 
 class AnalysisDesktop : public DesktopSession {

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr QPoint kStartButton{141 + 41, 278 + 13};
 constexpr QPoint kControlExitButton{475 + 41, 276 + 13};
 
 QByteArray contentsOf(const QString& path)
