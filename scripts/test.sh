@@ -21,4 +21,6 @@ fi
 
 "$here/scripts/build.sh" "$build" "${extra[@]}"
 cd "$build"
-ctest --output-on-failure -j2 --timeout 300
+# Most tests wait on serial lines, timers and child processes: twice as many
+# tests as cores keeps the cores busy.
+ctest --output-on-failure -j"$(( $(nproc) * 2 ))" --timeout 300
